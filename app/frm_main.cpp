@@ -1,0 +1,289 @@
+#include "app/frm_main.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusTipEvent>
+#include <QStatusBar>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <algorithm>
+#include <ctime>
+
+#include "platform/os/long_time.h"
+#include "platform/ui/private_message.h"
+#include "platform/ui/spin_edit.h"
+#include "resources/icons.h"
+
+namespace slp {
+
+namespace {
+
+// A timer's Enabled property: enabling a running timer leaves its interval running.
+void SetEnabled(QTimer* timer, bool enabled) {
+  if (!enabled)
+    timer->stop();
+  else if (!timer->isActive())
+    timer->start();
+}
+
+QTimer* MakeTimer(QObject* owner, const char* name, int interval) {
+  auto* timer = new QTimer(owner);
+  timer->setObjectName(QString::fromLatin1(name));
+  timer->setInterval(interval);
+  return timer;
+}
+
+// Longest interval a timer can hold, in minutes.
+constexpr int kMaxTimerMinutes = std::numeric_limits<int>::max() / 60000;
+
+}  // namespace
+
+TfrmMain::TfrmMain(Setup setup) : setup_(std::move(setup)) {
+  CreateComponents();
+  FormCreate();
+}
+
+TfrmMain::~TfrmMain() { FormDestroy(); }
+
+void TfrmMain::CreateComponents() {
+  setObjectName(QStringLiteral("frmMain"));
+  setWindowTitle(QStringLiteral("Sylp"));
+  QFont font(QStringLiteral("Tahoma"));
+  font.setPixelSize(11);
+  setFont(font);
+  resize(kDesignClient);
+  setMinimumSize(200, 200);
+  if (QScreen* s = QGuiApplication::primaryScreen())
+    move(s->availableGeometry().center() - rect().center());
+
+  pnlBrowser = new QWidget(this);
+  pnlBrowser->setObjectName(QStringLiteral("pnlBrowser"));
+  pnlBrowser->setAccessibleName(QStringLiteral("Stream"));
+  anchors_.Place(pnlBrowser, {8, 8, 505, 318}, akLeft | akTop | akRight | akBottom);
+
+  bbtnNavigateRoot = new QPushButton(QStringLiteral("Go to G+"), this);
+  bbtnNavigateRoot->setObjectName(QStringLiteral("bbtnNavigateRoot"));
+  bbtnNavigateRoot->setIcon(icons::NavigateGlyph());
+  bbtnNavigateRoot->setIconSize({16, 16});
+  anchors_.Place(bbtnNavigateRoot, {519, 8, 108, 25}, akTop | akRight);
+
+  lblLastUpdates = new QLabel(QStringLiteral("Last updates:"), this);
+  lblLastUpdates->setObjectName(QStringLiteral("lblLastUpdates"));
+  anchors_.Place(lblLastUpdates, {519, 39, 108, 13}, akTop | akRight);
+
+  mmoSource = new QPlainTextEdit(this);
+  mmoSource->setObjectName(QStringLiteral("mmoSource"));
+  mmoSource->setReadOnly(true);
+  mmoSource->setEnabled(false);
+  mmoSource->setLineWrapMode(QPlainTextEdit::NoWrap);
+  lblLastUpdates->setBuddy(mmoSource);
+  anchors_.Place(mmoSource, {519, 55, 108, 209}, akTop | akRight | akBottom);
+
+  chkRefresh = new QCheckBox(QStringLiteral("Check G+:"), this);
+  chkRefresh->setObjectName(QStringLiteral("chkRefresh"));
+  chkRefresh->setLayoutDirection(Qt::RightToLeft);  // text left of the box
+  chkRefresh->setToolTip(QStringLiteral("Refresh the page using the interval below when checked"));
+  chkRefresh->setStatusTip(chkRefresh->toolTip());
+  chkRefresh->setEnabled(false);
+  chkRefresh->setChecked(false);
+  anchors_.Place(chkRefresh, {519, 270, 108, 17}, akRight | akBottom);
+
+  lblInterval = new QLabel(QStringLiteral("Interval:"), this);
+  lblInterval->setObjectName(QStringLiteral("lblInterval"));
+  anchors_.Place(lblInterval, {519, 289, 108, 13}, akRight | akBottom);
+
+  spedInterval = new TSpinEdit(this);
+  spedInterval->setObjectName(QStringLiteral("spedInterval"));
+  spedInterval->SetRange(1, 120);
+  spedInterval->SetIncrement(15);
+  spedInterval->SetValue(1);
+  spedInterval->setToolTip(QStringLiteral("(minutes)"));
+  spedInterval->setStatusTip(spedInterval->toolTip());
+  lblInterval->setBuddy(spedInterval);
+  anchors_.Place(spedInterval, {519, 304, 108, 22}, akRight | akBottom);
+
+  stb1 = new QStatusBar(this);
+  stb1->setObjectName(QStringLiteral("stb1"));
+  // The simple text stays under the hints, which show over it while the mouse rests on a
+  // control that has one.
+  stb1Text = new QLabel(stb1);
+  stb1Text->setObjectName(QStringLiteral("stb1Text"));
+  stb1->addWidget(stb1Text, 1);
+  anchors_.Place(stb1, {0, kDesignClient.height() - 19, kDesignClient.width(), 19},
+                 akLeft | akRight | akBottom);
+
+  tmrRefresh = MakeTimer(this, "tmrRefresh", 15000);
+  tmrOverlay = MakeTimer(this, "tmrOverlay", 1000);
+  tmrRemoveUpdater = MakeTimer(this, "tmrRemoveUpdater", 1000);
+
+  imglIcons = icons::TrayFrames();
+  imglSystray = icons::SystrayImages();
+  imglOverlay = icons::OverlayFrames();
+
+  pmSystray = new QMenu(this);
+  pmSystray->setObjectName(QStringLiteral("pmSystray"));
+  auto item = [this](const char* name, const char* caption, int image) {
+    QAction* action = pmSystray->addAction(imglSystray.value(image), QString::fromUtf8(caption));
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+  };
+  miRefresh = item("miRefresh", "&Refresh", 3);
+  miN2 = pmSystray->addSeparator();
+  miN2->setObjectName(QStringLiteral("miN2"));
+  miShow = item("miShow", "&Show Sylp", 0);
+  miHide = item("miHide", "&Hide Sylp", 1);
+  pmSystray->setDefaultAction(miHide);
+  miN1 = pmSystray->addSeparator();
+  miN1->setObjectName(QStringLiteral("miN1"));
+  miQuit = item("miQuit", "&Exit", 2);
+
+  trycnNotify = new QSystemTrayIcon(imglIcons.value(0), this);
+  trycnNotify->setObjectName(QStringLiteral("trycnNotify"));
+  trycnNotify->setToolTip(QStringLiteral("Sylp"));
+  trycnNotify->setContextMenu(pmSystray);
+
+  connect(bbtnNavigateRoot, &QPushButton::clicked, this, [this] { bbtnNavigateRootClick(); });
+  connect(chkRefresh, &QCheckBox::toggled, this, [this] { chkRefreshClick(); });
+  connect(spedInterval, &TSpinEdit::Change, this, [this] { spedIntervalChange(); });
+  connect(tmrRefresh, &QTimer::timeout, this, [this] { tmrRefreshTimer(); });
+  connect(miRefresh, &QAction::triggered, this, [this] { ReloadPage(); });
+  connect(miQuit, &QAction::triggered, this, [this] { miQuitClick(); });
+}
+
+void TfrmMain::FormCreate() {
+  // 1. The window's texts are translated here once the catalogs exist.
+  // 2. Load tracking and analysis start from nothing.
+  bAuthentificationProcess = false;
+  sLastTime.clear();
+  // 3.-4. Version information names the window and the tray icon.
+  // 5. Settings, then the interval applied once as if the user had changed it.
+  spedIntervalChange();
+  // 6. The browser's cache path is set by the process entry before the engine starts.
+  // 7. The browser control, filling its panel.
+  chrmGooglePlus = setup_.createChromium(pnlBrowser);
+  chrmGooglePlus->Options = OptionBit(ChromiumOption::coApplicationCacheDisabled);
+  chrmGooglePlus->OnLoadEnd = [this](Chromium* sender, CefBrowser* browser, CefFrame* frame,
+                                     int status, bool& result) {
+    chrmGooglePlusLoadEnd(sender, browser, frame, status, result);
+  };
+  // 8. No taskbar list on this system: tbl and tbl3 stay empty.
+  // 9. The rest waits until the window is shown and the loop runs.
+  trycnNotify->show();
+  PostMessageToSelf(this, WM_DEFERRED_START);
+}
+
+void TfrmMain::customEvent(QEvent* event) {
+  if (event->type() == PrivateMessage::Type() &&
+      static_cast<PrivateMessage*>(event)->Message() == WM_DEFERRED_START) {
+    WMDeferredStart();
+    return;
+  }
+  QWidget::customEvent(event);
+}
+
+void TfrmMain::WMDeferredStart() {
+  chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
+  wsLastState = (windowState() & Qt::WindowMaximized) ? Qt::WindowMaximized : Qt::WindowNoState;
+}
+
+void TfrmMain::closeEvent(QCloseEvent* event) {
+  FormClose();
+  event->accept();
+  QApplication::quit();
+}
+
+void TfrmMain::FormClose() {
+  // Settings are saved here.
+}
+
+void TfrmMain::FormDestroy() {
+  tmrRefresh->stop();
+  chrmGooglePlus.reset();
+}
+
+bool TfrmMain::event(QEvent* event) {
+  if (event->type() == QEvent::StatusTip) {
+    const QString tip = static_cast<QStatusTipEvent*>(event)->tip();
+    if (tip.isEmpty())
+      stb1->clearMessage();
+    else
+      stb1->showMessage(tip);
+    return true;
+  }
+  return QWidget::event(event);
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* event) {
+  anchors_.Apply(size());
+  QWidget::resizeEvent(event);
+}
+
+void TfrmMain::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  if (!isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) return;
+  if (QScreen* s = screen()) {
+    const QPoint snapped = SnapToEdges(frameGeometry(), s->availableGeometry(), 16);
+    if (snapped != frameGeometry().topLeft()) move(snapped);
+  }
+}
+
+// --- Load tracking --------------------------------------------------------------------
+
+void TfrmMain::chrmGooglePlusLoadEnd(Chromium*, CefBrowser*, CefFrame*, int, bool&) {
+  TrackLoadEnd(*chrmGooglePlus, setup_.addresses, bAuthentificationProcess, *this);
+}
+
+bool TfrmMain::IsRefreshCheckEnabled() { return chkRefresh->isEnabled(); }
+
+void TfrmMain::ArriveOnStream() {
+  chkRefresh->setEnabled(true);
+  chkRefresh->setChecked(true);
+  SetEnabled(tmrRefresh, true);
+}
+
+void TfrmMain::CheckPage() {
+  CefBrowser* browser = chrmGooglePlus->Browser();
+  if (browser == nullptr) return;
+  if (!chkRefresh->isChecked()) return;
+  tmrRefresh->stop();
+  CefFrame* frame = browser->get_main_frame();
+  browser->set_focus(true);
+  const std::string source = frame->get_source();
+  (void)source;
+  SetEnabled(tmrRefresh, chkRefresh->isChecked());
+}
+
+// --- Refresh scheduling ---------------------------------------------------------------
+
+void TfrmMain::spedIntervalChange() {
+  tmrRefresh->stop();
+  // A typed value applies as it stands; only what a timer cannot hold is limited.
+  tmrRefresh->setInterval(std::clamp(spedInterval->Value(), 1, kMaxTimerMinutes) * 60000);
+  SetEnabled(tmrRefresh, chkRefresh->isChecked());
+}
+
+void TfrmMain::chkRefreshClick() { SetEnabled(tmrRefresh, chkRefresh->isChecked()); }
+
+void TfrmMain::tmrRefreshTimer() { RefreshPage(); }
+
+void TfrmMain::bbtnNavigateRootClick() { RefreshPage(); }
+
+void TfrmMain::RefreshPage() {
+  stb1Text->setText(QStringLiteral("Latest refresh:") + QStringLiteral(" ") +
+                    QString::fromStdString(FormatLongTime(std::time(nullptr))));
+  chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
+}
+
+void TfrmMain::ReloadPage() {
+  if (CefBrowser* browser = chrmGooglePlus->Browser()) browser->reload();
+}
+
+void TfrmMain::miQuitClick() { close(); }
+
+}  // namespace slp
