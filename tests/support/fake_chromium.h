@@ -1,0 +1,63 @@
+#pragma once
+// A scripted browser control: the test sets the main frame's address and source and
+// raises load ends; the control records what the notifier asked of it.
+
+#include <string>
+#include <vector>
+
+#include "platform/browser.h"
+
+namespace slp::testing {
+
+class FakeChromium final : public Chromium, private CefBrowser, private CefFrame {
+ public:
+  // Browser object present (the normal case) or not yet created.
+  bool has_browser = true;
+  // Whether load_url changes the address at once, as the real engine does.
+  bool load_url_changes_address = true;
+
+  std::string url;
+  std::string source;
+  std::vector<std::string> loaded;  // every load_url, in order
+  int reloads = 0;
+  int focus_calls = 0;
+  int source_reads = 0;
+
+  bool* freed = nullptr;  // set to true when the control is destroyed
+  ~FakeChromium() override {
+    if (freed) *freed = true;
+  }
+
+  CefBrowser* Browser() override { return has_browser ? this : nullptr; }
+
+  // One load end as the engine would raise it (for the main frame or a sub-frame).
+  bool LoadEnd(int status = 200) {
+    bool result = false;
+    if (OnLoadEnd) OnLoadEnd(this, Browser(), this, status, result);
+    return result;
+  }
+
+  // Shows `address` and raises a load end, like a finished navigation.
+  void Arrive(const std::string& address) {
+    url = address;
+    LoadEnd();
+  }
+
+ private:
+  CefFrame* get_main_frame() override { return this; }
+  void reload() override { ++reloads; }
+  void set_focus(bool focus) override {
+    if (focus) ++focus_calls;
+  }
+  std::string get_url() override { return url; }
+  void load_url(const std::string& address) override {
+    loaded.push_back(address);
+    if (load_url_changes_address) url = address;
+  }
+  std::string get_source() override {
+    ++source_reads;
+    return source;
+  }
+};
+
+}  // namespace slp::testing
