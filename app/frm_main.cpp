@@ -10,14 +10,16 @@
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <algorithm>
 #include <ctime>
 
+#include "monitor/page_analysis.h"
 #include "platform/os/long_time.h"
+#include "platform/ui/dialogs.h"
 #include "platform/ui/private_message.h"
 #include "platform/ui/spin_edit.h"
+#include "platform/ui/tray_icon.h"
 #include "resources/icons.h"
 
 namespace slp {
@@ -143,16 +145,32 @@ void TfrmMain::CreateComponents() {
   miN1->setObjectName(QStringLiteral("miN1"));
   miQuit = item("miQuit", "&Exit", 2);
 
-  trycnNotify = new QSystemTrayIcon(imglIcons.value(0), this);
+  trycnNotify = new TTrayIcon(this);
   trycnNotify->setObjectName(QStringLiteral("trycnNotify"));
-  trycnNotify->setToolTip(QStringLiteral("Sylp"));
-  trycnNotify->setContextMenu(pmSystray);
+  trycnNotify->SetIcons(imglIcons);
+  trycnNotify->SetAnimateInterval(1000);
+  trycnNotify->SetHint(QStringLiteral("Sylp"));
+  trycnNotify->SetBalloonTitle(QStringLiteral("Sylp"));
+  trycnNotify->SetBalloonTimeout(30000);
+  trycnNotify->SetBalloonFlags(QSystemTrayIcon::Information);
+  trycnNotify->SetPopupMenu(pmSystray);
+  for (const QIcon& frame : imglOverlay) overlayHandles_.push_back(&frame);
 
   connect(bbtnNavigateRoot, &QPushButton::clicked, this, [this] { bbtnNavigateRootClick(); });
   connect(chkRefresh, &QCheckBox::toggled, this, [this] { chkRefreshClick(); });
   connect(spedInterval, &TSpinEdit::Change, this, [this] { spedIntervalChange(); });
   connect(tmrRefresh, &QTimer::timeout, this, [this] { tmrRefreshTimer(); });
+  connect(tmrOverlay, &QTimer::timeout, this, [this] { tmrOverlayTimer(); });
+  connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
+    if (s == Qt::ApplicationActive) aplctnvnts1Activate();
+  });
+  connect(trycnNotify, &TTrayIcon::Click, this, [this] { trycnNotifyClick(); });
+  connect(trycnNotify, &TTrayIcon::DblClick, this, [this] { trycnNotifyDblClick(); });
+  connect(trycnNotify, &TTrayIcon::BalloonClick, this, [this] { trycnNotifyBalloonClick(); });
+  connect(trycnNotify, &TTrayIcon::MenuPopup, this, [this] { pmSystrayPopup(); });
   connect(miRefresh, &QAction::triggered, this, [this] { ReloadPage(); });
+  connect(miShow, &QAction::triggered, this, [this] { miShowClick(); });
+  connect(miHide, &QAction::triggered, this, [this] { miHideClick(); });
   connect(miQuit, &QAction::triggered, this, [this] { miQuitClick(); });
 }
 
@@ -172,9 +190,11 @@ void TfrmMain::FormCreate() {
                                      int status, bool& result) {
     chrmGooglePlusLoadEnd(sender, browser, frame, status, result);
   };
-  // 8. No taskbar list on this system: tbl and tbl3 stay empty.
+  // 8. The taskbar, where the system has one, and its clicks let through.
+  tbl3 = setup_.acquireTaskbar ? setup_.acquireTaskbar() : nullptr;
+  if (tbl3) ChangeWindowMessageFilter(kWmCommand, kMsgfltAdd);
   // 9. The rest waits until the window is shown and the loop runs.
-  trycnNotify->show();
+  trycnNotify->SetVisible(true);
   PostMessageToSelf(this, WM_DEFERRED_START);
 }
 
@@ -189,7 +209,18 @@ void TfrmMain::customEvent(QEvent* event) {
 
 void TfrmMain::WMDeferredStart() {
   chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
-  wsLastState = (windowState() & Qt::WindowMaximized) ? Qt::WindowMaximized : Qt::WindowNoState;
+  if (tbl3)
+    InstallThumbBar(tbl3.get(), static_cast<WindowId>(winId()), &imglSystray,
+                    QStringLiteral("Refresh").toStdString(), QStringLiteral("Exit").toStdString());
+  wsLastState = (windowState() & Qt::WindowMaximized) ? WindowState::Maximized
+                                                       : WindowState::Normal;
+  // The version check runs here once it exists.
+  if (setup_.arguments.size() == 1 && setup_.arguments[0] == "/updated") {
+    trycnNotify->SetBalloonHint(trycnNotify->BalloonTitle() + QStringLiteral(" ") +
+                                QStringLiteral("has been updated!"));
+    trycnNotify->SetTag(0);
+    trycnNotify->ShowBalloonHint();
+  }
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -247,16 +278,160 @@ void TfrmMain::ArriveOnStream() {
   SetEnabled(tmrRefresh, true);
 }
 
-void TfrmMain::CheckPage() {
+void TfrmMain::CheckPage() { CheckPageAndTell(); }
+
+bool TfrmMain::CheckPageAndTell() {
   CefBrowser* browser = chrmGooglePlus->Browser();
-  if (browser == nullptr) return;
-  if (!chkRefresh->isChecked()) return;
+  if (browser == nullptr) return false;
+  if (!chkRefresh->isChecked()) return false;
+  // No refresh may start while the page is read and compared.
   tmrRefresh->stop();
   CefFrame* frame = browser->get_main_frame();
   browser->set_focus(true);
   const std::string source = frame->get_source();
-  (void)source;
+  const Change change = DetectChange(source, sLastTime, sLastNotif);
+  if (change == Change::LastPost)
+    NotifyChange(QStringLiteral("Last post has changed!"), QString::fromStdString(sLastTime));
+  else if (change == Change::Notification)
+    NotifyChange(QStringLiteral("Notification has changed!"),
+                 QStringLiteral("+") + QString::fromStdString(FormatLongTime(std::time(nullptr))));
   SetEnabled(tmrRefresh, chkRefresh->isChecked());
+  return change != Change::None;
+}
+
+// --- Attention ------------------------------------------------------------------------
+
+void TfrmMain::NotifyChange(const QString& text, const QString& line) {
+  mmoSource->appendPlainText(line);
+  trycnNotify->SetAnimate(true);
+  trycnNotify->SetBalloonHint(text);
+  setVisible(true);
+  trycnNotify->SetTag(0);
+  trycnNotify->ShowBalloonHint();
+  // Caption and taskbar entry highlighted until the window is activated.
+  QApplication::alert(this, 0);
+  tmrOverlay->start();
+  tmrOverlayTimer();
+}
+
+void TfrmMain::ClearAttention() {
+  trycnNotify->SetAnimate(false);
+  trycnNotify->SetIconIndex(0);
+  if (tbl3) {
+    RemoveOverlay(tbl3.get(), static_cast<WindowId>(winId()));
+    tmrOverlay->stop();
+  }
+}
+
+void TfrmMain::tmrOverlayTimer() {
+  const std::optional<int> next =
+      OverlayStep(tbl3.get(), tbl3 ? static_cast<WindowId>(winId()) : 0, overlayHandles_,
+                  imglOverlayTag, "Tarnel");
+  if (next)
+    imglOverlayTag = *next;
+  else
+    tmrOverlay->stop();
+}
+
+void TfrmMain::aplctnvnts1Activate() { ClearAttention(); }
+
+void TfrmMain::trycnNotifyClick() { ClearAttention(); }
+
+// --- Tray and window visibility -------------------------------------------------------
+
+void TfrmMain::BringToFront() {
+  raise();
+  activateWindow();
+}
+
+void TfrmMain::trycnNotifyDblClick() {
+  trycnNotify->SetAnimate(false);
+  trycnNotify->SetIconIndex(0);
+  if (isVisible()) {
+    showMinimized();
+    hide();
+  } else {
+    show();
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    BringToFront();
+  }
+}
+
+void TfrmMain::trycnNotifyBalloonClick() {
+  switch (trycnNotify->Tag()) {
+    case 0:
+      ClearAttention();
+      show();
+      BringToFront();
+      break;
+    case 1:
+      AskForUpdate();
+      break;
+    default:
+      break;
+  }
+}
+
+void TfrmMain::pmSystrayPopup() {
+  const bool shown = isVisible();
+  miShow->setVisible(!shown);
+  miHide->setVisible(shown);
+  pmSystray->setDefaultAction(shown ? miHide : miShow);
+}
+
+void TfrmMain::miShowClick() {
+  show();
+  setWindowState(wsLastState == WindowState::Maximized ? Qt::WindowMaximized : Qt::WindowNoState);
+  BringToFront();
+}
+
+void TfrmMain::miHideClick() {
+  showMinimized();
+  // Let the minimising show before the window leaves the screen.
+  QTimer::singleShot(500, this, [this] { hide(); });
+}
+
+void TfrmMain::AskForUpdate() {
+  const ModalResult answer =
+      MessageDlg(this, QStringLiteral("Do you want to update?"), DialogKind::Confirmation,
+                 {ModalResult::Yes, ModalResult::Ignore},
+                 MessageDlgOptions()
+                     .Default(ModalResult::Yes)
+                     .Caption(ModalResult::Yes, QStringLiteral("Update"))
+                     .StayOnTop()
+                     .Centred());
+  if (answer == ModalResult::Yes) StartUpdate();
+}
+
+void TfrmMain::StartUpdate() {
+  // The hand-off to the updater arrives with the updater itself.
+  emit updateStarted();
+}
+
+void TfrmMain::WMCommand(std::uint32_t wParam) {
+  switch (slp::WMCommand(wParam)) {
+    case ThumbAction::Refresh:
+      ReloadPage();
+      break;
+    case ThumbAction::Close:
+      close();
+      break;
+    case ThumbAction::None:
+      break;
+  }
+}
+
+void TfrmMain::changeEvent(QEvent* event) {
+  if (event->type() == QEvent::WindowStateChange) {
+    auto state = [](Qt::WindowStates s) {
+      if (s & Qt::WindowMinimized) return WindowState::Minimized;
+      if (s & Qt::WindowMaximized) return WindowState::Maximized;
+      return WindowState::Normal;
+    };
+    const auto* change = static_cast<QWindowStateChangeEvent*>(event);
+    wsLastState = OnWindowStateChange(state(change->oldState()), state(windowState()), wsLastState);
+  }
+  QWidget::changeEvent(event);
 }
 
 // --- Refresh scheduling ---------------------------------------------------------------

@@ -13,7 +13,9 @@
 #include "monitor/addresses.h"
 #include "monitor/load_tracking.h"
 #include "platform/browser.h"
+#include "platform/taskbar.h"
 #include "platform/ui/anchors.h"
+#include "presentation/taskbar_rules.h"
 
 class QCheckBox;
 class QLabel;
@@ -21,12 +23,12 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QStatusBar;
-class QSystemTrayIcon;
 class QTimer;
 
 namespace slp {
 
 class TSpinEdit;
+class TTrayIcon;
 
 class TfrmMain : public QWidget, private LoadEndHost {
   Q_OBJECT
@@ -42,6 +44,8 @@ class TfrmMain : public QWidget, private LoadEndHost {
     Addresses addresses;
     ChromiumFactory createChromium;
     std::vector<std::string> arguments;  // the command line after the program's path
+    // The system's taskbar list; none on this system (the default).
+    std::function<std::unique_ptr<Taskbar>()> acquireTaskbar = AcquireTaskbar;
   };
 
   explicit TfrmMain(Setup setup);
@@ -60,7 +64,7 @@ class TfrmMain : public QWidget, private LoadEndHost {
   QTimer* tmrRefresh = nullptr;
   QTimer* tmrOverlay = nullptr;
   QTimer* tmrRemoveUpdater = nullptr;
-  QSystemTrayIcon* trycnNotify = nullptr;
+  TTrayIcon* trycnNotify = nullptr;
   QList<QIcon> imglIcons;
   QList<QIcon> imglSystray;
   QList<QIcon> imglOverlay;
@@ -77,7 +81,20 @@ class TfrmMain : public QWidget, private LoadEndHost {
   bool AuthentificationProcess() const { return bAuthentificationProcess; }
   const std::string& LastTime() const { return sLastTime; }
   const std::string& LastNotif() const { return sLastNotif; }
-  Qt::WindowState LastState() const { return wsLastState; }
+  WindowState LastState() const { return wsLastState; }
+
+  // Attention.
+  void NotifyChange(const QString& text, const QString& line);
+  void ClearAttention();
+
+  // A command from the taskbar's thumbnail buttons (WM_COMMAND's wParam).
+  void WMCommand(std::uint32_t wParam);
+
+ signals:
+  // The user accepted the update question.
+  void updateStarted();
+
+ public:
 
   // The design size of the client area at 96 dpi.
   static constexpr QSize kDesignClient{635, 348};
@@ -88,6 +105,7 @@ class TfrmMain : public QWidget, private LoadEndHost {
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  private:
   void CreateComponents();
@@ -102,6 +120,20 @@ class TfrmMain : public QWidget, private LoadEndHost {
   bool IsRefreshCheckEnabled() override;
   void ArriveOnStream() override;
   void CheckPage() override;
+  bool CheckPageAndTell();
+
+  // Attention and presentation.
+  void tmrOverlayTimer();
+  void aplctnvnts1Activate();
+  void trycnNotifyClick();
+  void trycnNotifyDblClick();
+  void trycnNotifyBalloonClick();
+  void pmSystrayPopup();
+  void miShowClick();
+  void miHideClick();
+  void AskForUpdate();
+  void StartUpdate();
+  void BringToFront();
 
   // Refresh scheduling.
   void spedIntervalChange();
@@ -122,7 +154,11 @@ class TfrmMain : public QWidget, private LoadEndHost {
   std::string sLastTime;
   std::string sLastNotif;
   std::string sIniFile;
-  Qt::WindowState wsLastState = Qt::WindowNoState;
+  // tbl and tbl3 of the system are one interface here; empty where there is no taskbar.
+  std::unique_ptr<Taskbar> tbl3;
+  WindowState wsLastState = WindowState::Normal;
+  int imglOverlayTag = 0;  // index of the next overlay frame
+  std::vector<IconHandle> overlayHandles_;
 };
 
 }  // namespace slp

@@ -9,47 +9,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStatusBar>
-#include <QSystemTrayIcon>
 #include <QTimer>
 
 #include "platform/ui/spin_edit.h"
-#include "support/fake_chromium.h"
-
-// Readable failures for geometry.
-inline void PrintTo(const QRect& r, std::ostream* os) {
-  *os << "(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
-}
+#include "platform/ui/tray_icon.h"
+#include "window_fixture.h"
 
 namespace slp {
 namespace {
-
-using testing::FakeChromium;
-
-const Addresses kAddr = Addresses::FromOrigins("https://social.test", "https://accounts.test",
-                                               "https://partner.test", "http://maker.test");
-
-// A window on a scripted browser; `fake` stays valid for the window's life.
-struct Window {
-  FakeChromium* fake = nullptr;
-  std::unique_ptr<TfrmMain> form;
-
-  explicit Window(std::vector<std::string> arguments = {}) {
-    TfrmMain::Setup setup;
-    setup.addresses = kAddr;
-    setup.arguments = std::move(arguments);
-    setup.createChromium = [this](QWidget*) {
-      auto control = std::make_unique<FakeChromium>();
-      fake = control.get();
-      return control;
-    };
-    form = std::make_unique<TfrmMain>(std::move(setup));
-  }
-  // Shows the window and lets the loop deliver what was posted.
-  void Start() {
-    form->show();
-    QApplication::processEvents();
-  }
-};
 
 TEST(MainWindowTest, ComponentsAtTheirDesignPlaces) {
   Window w;
@@ -126,7 +93,7 @@ TEST(MainWindowTest, TextsHintsAndInitialStates) {
   EXPECT_FALSE(f.tmrOverlay->isActive());
   EXPECT_EQ(f.tmrRemoveUpdater->interval(), 1000);
 
-  EXPECT_TRUE(f.trycnNotify->isVisible());
+  EXPECT_TRUE(f.trycnNotify->Visible());
   EXPECT_EQ(f.imglIcons.size(), 2);
   EXPECT_EQ(f.imglSystray.size(), 4);
   EXPECT_EQ(f.imglOverlay.size(), 4);
@@ -148,7 +115,7 @@ TEST(MainWindowTest, TrayMenuItemsInOrder) {
   EXPECT_TRUE(f.miN1->isSeparator());
   EXPECT_EQ(f.miQuit->text(), "&Exit");
   EXPECT_EQ(f.pmSystray->defaultAction(), f.miHide);
-  EXPECT_EQ(f.trycnNotify->contextMenu(), f.pmSystray);
+  EXPECT_EQ(f.trycnNotify->PopupMenu(), f.pmSystray);
 }
 
 TEST(MainWindowTest, DeferredStartRunsOnceTheLoopRuns) {

@@ -1,0 +1,67 @@
+#include "app/core/version_info.h"
+
+#include <fstream>
+#include <vector>
+
+#include "platform/os/version_block.h"
+
+namespace slp {
+namespace {
+
+std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
+  if (!in) return {};
+  const std::streamoff size = in.tellg();
+  if (size <= 0) return {};
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(bytes.data()), size);
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
+}
+
+}  // namespace
+
+void ReadVersionInfo(const std::string& file_name, TFileVersionInfo& info) {
+  // /proc/self/exe opens the image that runs, even after its file was replaced.
+  const std::vector<std::uint8_t> file =
+      ReadFileBytes(file_name.empty() ? "/proc/self/exe" : file_name);
+  const ByteView block = FindVersionBlock(file);
+
+  if (!block.empty()) {
+    if (const auto fixed = QueryFixedFileInfo(block)) {
+      info.fMajor = static_cast<std::uint16_t>(fixed->file_version_ms >> 16);
+      info.fMinor = static_cast<std::uint16_t>(fixed->file_version_ms & 0xFFFF);
+      info.fRelease = static_cast<std::uint16_t>(fixed->file_version_ls >> 16);
+      info.fBuild = static_cast<std::uint16_t>(fixed->file_version_ls & 0xFFFF);
+    }
+  }
+
+  // The key names as the program asks for them; lookup ignores case, so "LegalCopyRight"
+  // finds LegalCopyright while "LegalTradeMark" does not find LegalTrademarks.
+  const struct {
+    const char* key;
+    std::string TFileVersionInfo::*field;
+  } strings[] = {{"CompanyName", &TFileVersionInfo::fCompanyName},
+                 {"FileDescription", &TFileVersionInfo::fFileDescription},
+                 {"FileVersion", &TFileVersionInfo::fFileVersion},
+                 {"InternalName", &TFileVersionInfo::fInternalName},
+                 {"LegalCopyRight", &TFileVersionInfo::fLegalCopyRight},
+                 {"LegalTradeMark", &TFileVersionInfo::fLegalTradeMark},
+                 {"OriginalFileName", &TFileVersionInfo::fOriginalFileName},
+                 {"ProductName", &TFileVersionInfo::fProductName},
+                 {"ProductVersion", &TFileVersionInfo::fProductVersion},
+                 {"Comments", &TFileVersionInfo::fComments}};
+  const std::vector<VersionTranslation> translations =
+      block.empty() ? std::vector<VersionTranslation>() : QueryTranslations(block);
+  for (const auto& [key, field] : strings) {
+    std::string& text = info.*field;
+    text.clear();
+    if (translations.empty()) continue;
+    const std::string path =
+        "\\StringFileInfo\\" + TranslationKey(translations.front()) + "\\" + key;
+    text = QueryVersionString(block, path).value_or(std::string());
+  }
+}
+
+}  // namespace slp
