@@ -179,10 +179,18 @@ void TfrmMain::FormCreate() {
   // 2. Load tracking and analysis start from nothing.
   bAuthentificationProcess = false;
   sLastTime.clear();
-  // 3.-4. Version information names the window and the tray icon.
+  // 3. Who we are, from the executable's own version information.
+  ReadVersionInfo("", fviInfos);
+  // 4. The name for the caption, the tray hint and the balloons.
+  const QString name = QString::fromStdString(fviInfos.fOriginalFileName);
+  setWindowTitle(name + QStringLiteral(" v") + QString::fromStdString(fviInfos.fFileVersion));
+  trycnNotify->SetHint(name);
+  trycnNotify->SetBalloonTitle(name);
   // 5. Settings, then the interval applied once as if the user had changed it.
+  LoadSettings();
   spedIntervalChange();
-  // 6. The browser's cache path is set by the process entry before the engine starts.
+  // 6. The engine's cache lives beside the settings file.
+  if (setup_.setCachePath) setup_.setCachePath(BrowserCacheFolder(GetIniFileName()));
   // 7. The browser control, filling its panel.
   chrmGooglePlus = setup_.createChromium(pnlBrowser);
   chrmGooglePlus->Options = OptionBit(ChromiumOption::coApplicationCacheDisabled);
@@ -229,9 +237,20 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
   QApplication::quit();
 }
 
-void TfrmMain::FormClose() {
-  // Settings are saved here.
+void TfrmMain::FormClose() { SaveSettings(); }
+
+const std::string& TfrmMain::GetIniFileName() {
+  if (!settingsPaths_)
+    settingsPaths_.emplace(fviInfos.fProductName, setup_.executablePath, setup_.environment);
+  sIniFile = settingsPaths_->GetIniFileName();
+  return sIniFile;
 }
+
+void TfrmMain::LoadSettings() {
+  spedInterval->SetValue(ReadIntervalSetting(GetIniFileName(), spedInterval->Value()));
+}
+
+void TfrmMain::SaveSettings() { WriteIntervalSetting(GetIniFileName(), spedInterval->Value()); }
 
 void TfrmMain::FormDestroy() {
   tmrRefresh->stop();

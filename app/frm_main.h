@@ -8,8 +8,11 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/core/settings_paths.h"
+#include "app/core/version_info.h"
 #include "monitor/addresses.h"
 #include "monitor/load_tracking.h"
 #include "platform/browser.h"
@@ -46,6 +49,12 @@ class TfrmMain : public QWidget, private LoadEndHost {
     std::vector<std::string> arguments;  // the command line after the program's path
     // The system's taskbar list; none on this system (the default).
     std::function<std::unique_ptr<Taskbar>()> acquireTaskbar = AcquireTaskbar;
+    // Gives the browser engine its cache folder; called before the control is created.
+    std::function<void(const std::string&)> setCachePath;
+    // The running executable (its name names the settings file) and the environment that
+    // "%appdata%" is expanded in.
+    std::string executablePath = RunningExecutablePath();
+    EnvironmentLookup environment = SystemEnvironment();
   };
 
   explicit TfrmMain(Setup setup);
@@ -82,6 +91,9 @@ class TfrmMain : public QWidget, private LoadEndHost {
   const std::string& LastTime() const { return sLastTime; }
   const std::string& LastNotif() const { return sLastNotif; }
   WindowState LastState() const { return wsLastState; }
+  const TFileVersionInfo& VersionInfo() const { return fviInfos; }
+  // The settings file's path, built (and its folder made) on the first call.
+  const std::string& GetIniFileName();
 
   // Attention.
   void NotifyChange(const QString& text, const QString& line);
@@ -113,6 +125,8 @@ class TfrmMain : public QWidget, private LoadEndHost {
   void WMDeferredStart();
   void FormClose();
   void FormDestroy();
+  void LoadSettings();
+  void SaveSettings();
 
   // Load tracking (the browser's load-end event).
   void chrmGooglePlusLoadEnd(Chromium* Sender, CefBrowser* browser, CefFrame* frame,
@@ -154,6 +168,8 @@ class TfrmMain : public QWidget, private LoadEndHost {
   std::string sLastTime;
   std::string sLastNotif;
   std::string sIniFile;
+  TFileVersionInfo fviInfos;
+  std::optional<SettingsPaths> settingsPaths_;
   // tbl and tbl3 of the system are one interface here; empty where there is no taskbar.
   std::unique_ptr<Taskbar> tbl3;
   WindowState wsLastState = WindowState::Normal;

@@ -1,11 +1,13 @@
 // slp: the notifier's process entry.
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 #include <cstdlib>
 
 #include "app/core/build_addresses.h"
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
+#include "platform/ui/termination.h"
 
 int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the engine needs it
@@ -14,9 +16,16 @@ int main(int argc, char** argv) {
   // The window ends the run when it closes, also while hidden in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
 
+  // Log-out and shutdown close the window as the user would, so the settings are saved.
+  QPointer<QWidget> mainWindow;
+  slp::OnTerminationSignals([&mainWindow] {
+    if (mainWindow) mainWindow->close();
+  });
+
   slp::TfrmMain::Setup setup;
   setup.addresses = slp::BuildAddresses();
   for (int i = 1; i < argc; ++i) setup.arguments.emplace_back(argv[i]);
+  setup.setCachePath = slp::TChromium::SetCachePath;
   setup.createChromium = [](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);
     control->OnEngineFailure = [] {
@@ -30,6 +39,7 @@ int main(int argc, char** argv) {
   int code = 0;
   {
     slp::TfrmMain frmMain(std::move(setup));
+    mainWindow = &frmMain;
     frmMain.show();
     code = app.exec();
   }

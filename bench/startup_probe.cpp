@@ -99,6 +99,11 @@ int main(int argc, char** argv) {
   setup.addresses = slp::Addresses::FromOrigins(service.Origin(), service.Origin(),
                                                 "https://partner.demo.invalid", service.Origin());
   setup.createChromium = [](QWidget* parent) { return std::make_unique<slp::TChromium>(parent); };
+  const std::string config = cache.filePath("config").toStdString();
+  setup.environment = [config](std::string_view name) -> std::optional<std::string> {
+    if (name == "XDG_CONFIG_HOME") return config;
+    return std::nullopt;
+  };
   auto form = std::make_unique<slp::TfrmMain>(std::move(setup));
   form->show();
 

@@ -23,7 +23,6 @@ TEST(MainWindowTest, ComponentsAtTheirDesignPlaces) {
   TfrmMain& f = *w.form;
   EXPECT_EQ(f.size(), QSize(635, 348));
   EXPECT_EQ(f.minimumSize(), QSize(200, 200));
-  EXPECT_EQ(f.windowTitle(), "Sylp");
   EXPECT_EQ(f.font().family(), "Tahoma");
   EXPECT_EQ(f.font().pixelSize(), 11);
   struct Case {

@@ -3,6 +3,8 @@
 
 #include <QApplication>
 #include <QRect>
+#include <QTemporaryDir>
+#include <functional>
 #include <memory>
 #include <ostream>
 #include <string>
@@ -11,6 +13,8 @@
 #include "app/frm_main.h"
 #include "support/fake_chromium.h"
 #include "support/fake_taskbar.h"
+
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
 // Readable failures for geometry.
 inline void PrintTo(const QRect& r, std::ostream* os) {
@@ -22,13 +26,40 @@ namespace slp {
 inline const Addresses kAddr = Addresses::FromOrigins(
     "https://social.test", "https://accounts.test", "https://partner.test", "http://maker.test");
 
+// An environment with nothing but a configuration folder: "%appdata%" resolves there.
+inline EnvironmentLookup ConfigOnly(const std::string& folder) {
+  return [folder](std::string_view name) -> std::optional<std::string> {
+    if (QString::fromUtf8(name.data(), static_cast<int>(name.size())).toUpper() ==
+        "XDG_CONFIG_HOME")
+      return folder;
+    return std::nullopt;
+  };
+}
+
 struct Window {
+  QTemporaryDir config;  // the settings live here, never in the user's folders
+  std::string cache_path;  // what the engine was given
   testing::FakeChromium* fake = nullptr;
   testing::FakeTaskbar* taskbar = nullptr;  // null: no taskbar, as on this system
   std::unique_ptr<TfrmMain> form;
 
-  explicit Window(std::vector<std::string> arguments = {}, bool with_taskbar = false) {
+  // `prepare` runs on the configuration folder before the window exists; `executable`
+  // replaces the running executable's path; `shared_config` replaces the window's own
+  // configuration folder (for runs that follow each other).
+  explicit Window(std::vector<std::string> arguments = {}, bool with_taskbar = false,
+                  std::function<void(const QTemporaryDir&)> prepare = nullptr,
+                  std::string executable = "", QTemporaryDir* shared_config = nullptr) {
+    const QTemporaryDir& folder = shared_config ? *shared_config : config;
+    if (prepare) prepare(folder);
+    TfrmMain::Setup setup = MakeSetup(std::move(arguments), with_taskbar);
+    setup.environment = ConfigOnly(folder.path().toStdString());
+    if (!executable.empty()) setup.executablePath = executable;
+    form = std::make_unique<TfrmMain>(std::move(setup));
+  }
+  TfrmMain::Setup MakeSetup(std::vector<std::string> arguments = {}, bool with_taskbar = false) {
     TfrmMain::Setup setup;
+    setup.environment = ConfigOnly(config.path().toStdString());
+    setup.setCachePath = [this](const std::string& path) { cache_path = path; };
     setup.addresses = kAddr;
     setup.arguments = std::move(arguments);
     setup.createChromium = [this](QWidget*) {
@@ -43,7 +74,7 @@ struct Window {
         return t;
       };
     }
-    form = std::make_unique<TfrmMain>(std::move(setup));
+    return setup;
   }
   // Shows the window and lets the loop deliver what was posted.
   void Start() {

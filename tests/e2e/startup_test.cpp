@@ -37,6 +37,11 @@ struct DemoRun {
     TChromium::SetCachePath(cache.path().toStdString());
     TfrmMain::Setup setup;
     setup.addresses = addresses;
+    const std::string config = cache.filePath("config").toStdString();
+    setup.environment = [config](std::string_view name) -> std::optional<std::string> {
+      if (name == "XDG_CONFIG_HOME") return config;
+      return std::nullopt;
+    };
     setup.createChromium = [](QWidget* parent) { return std::make_unique<TChromium>(parent); };
     form = std::make_unique<TfrmMain>(std::move(setup));
     form->show();

@@ -1,0 +1,51 @@
+// The real notifier executable as a process.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <csignal>
+
+#include "support/wait.h"
+
+namespace slp {
+namespace {
+
+using testing::WaitFor;
+
+TEST(ProcessEndToEnd, ReadsItsIntervalAndWritesItBackWhenClosedBySignal) {
+  QTemporaryDir home;
+  const QString folder = home.filePath("config/Tarnel/Sylpnote");
+  ASSERT_TRUE(QDir().mkpath(folder));
+  {
+    QFile ini(folder + "/slp.ini");
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+    ini.write("[Sylp]\nInterval=500\n");
+  }
+  QProcess slp;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.remove("APPDATA");
+  env.insert("HOME", home.path());
+  env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  slp.setProcessEnvironment(env);
+  slp.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+  slp.start(SLP_BINARY, {});
+  ASSERT_TRUE(slp.waitForStarted());
+
+  // The engine makes its cache folder beside the settings file once it runs.
+  EXPECT_TRUE(WaitFor([&] { return QDir(folder + "/cache").exists(); }))
+      << "no cache folder in " << folder.toStdString();
+  ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);
+  ASSERT_TRUE(slp.waitForFinished(30000));
+  EXPECT_EQ(slp.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(slp.exitCode(), 0);
+
+  QFile ini(folder + "/slp.ini");
+  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+  EXPECT_EQ(ini.readAll().toStdString(), "[Sylp]\nInterval=120\n");
+}
+
+}  // namespace
+}  // namespace slp
