@@ -406,8 +406,11 @@ void TfrmMain::miShowClick() {
 
 void TfrmMain::miHideClick() {
   showMinimized();
-  // Let the minimising show before the window leaves the screen.
-  QTimer::singleShot(500, this, [this] { hide(); });
+  // Let the minimising show before the window leaves the screen. A window brought back
+  // meanwhile (Show, a double click, the taskbar) is no longer minimised and stays.
+  QTimer::singleShot(500, this, [this] {
+    if (windowState() & Qt::WindowMinimized) hide();
+  });
 }
 
 void TfrmMain::AskForUpdate() {

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QPointer>
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/core/build_addresses.h"
@@ -16,22 +17,33 @@ int main(int argc, char** argv) {
   // The window ends the run when it closes, also while hidden in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  // Log-out and shutdown close the window as the user would, so the settings are saved.
+  // Log-out and shutdown close the window as the user would, so the settings are saved; an
+  // open message box closes first.
   QPointer<QWidget> mainWindow;
   slp::OnTerminationSignals([&mainWindow] {
-    if (mainWindow) mainWindow->close();
+    if (QWidget* box = QApplication::activeModalWidget())
+      box->close();
+    else if (mainWindow)
+      mainWindow->close();
   });
+
+  // The engine cannot start: say so and end with a failure.
+  auto engineFailure = [](const std::string& why) {
+    std::fprintf(stderr, "slp: %s\n", why.c_str());
+    QMessageBox::critical(nullptr, QStringLiteral("Sylpwatch"), QString::fromStdString(why));
+    std::exit(1);
+  };
+  if (const std::string problem = slp::TChromium::EngineProblem(); !problem.empty())
+    engineFailure(problem);
 
   slp::TfrmMain::Setup setup;
   setup.addresses = slp::BuildAddresses();
   for (int i = 1; i < argc; ++i) setup.arguments.emplace_back(argv[i]);
   setup.setCachePath = slp::TChromium::SetCachePath;
-  setup.createChromium = [](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
+  setup.createChromium = [engineFailure](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);
-    control->OnEngineFailure = [] {
-      QMessageBox::critical(nullptr, QStringLiteral("Sylpwatch"),
-                            QStringLiteral("The browser engine cannot run on this system."));
-      std::exit(1);
+    control->OnEngineFailure = [engineFailure] {
+      engineFailure("The browser engine stopped before it showed a page.");
     };
     return control;
   };

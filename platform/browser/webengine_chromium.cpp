@@ -1,6 +1,9 @@
 #include "platform/browser/webengine_chromium.h"
 
+#include <QCoreApplication>
 #include <QEventLoop>
+#include <QFileInfo>
+#include <QLibraryInfo>
 #include <QTimer>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -16,6 +19,25 @@ std::string& GlobalCachePath() {
   return path;
 }
 }  // namespace
+
+std::string TChromium::EngineProblem() {
+  // Where the engine looks for its helper: the variable, else Qt's executables folder, else
+  // beside the program.
+  const QByteArray forced = qgetenv("QTWEBENGINEPROCESS_PATH");
+  QStringList candidates;
+  if (!forced.isEmpty()) {
+    candidates << QString::fromLocal8Bit(forced);
+  } else {
+    candidates << QLibraryInfo::path(QLibraryInfo::LibraryExecutablesPath) +
+                      QStringLiteral("/QtWebEngineProcess")
+               << QCoreApplication::applicationDirPath() + QStringLiteral("/QtWebEngineProcess");
+  }
+  for (const QString& path : candidates) {
+    const QFileInfo helper(path);
+    if (helper.isFile() && helper.isExecutable()) return {};
+  }
+  return "The browser engine's helper program is missing: " + candidates.front().toStdString();
+}
 
 void TChromium::SetCachePath(const std::string& path) { GlobalCachePath() = path; }
 const std::string& TChromium::CachePath() { return GlobalCachePath(); }

@@ -25,6 +25,10 @@ class TChromium final : public QObject, public Chromium {
   static void SetCachePath(const std::string& path);
   static const std::string& CachePath();
 
+  // Why the engine cannot start here (its helper program is missing), or empty. Without
+  // the helper the engine ends the whole process, so ask before creating a control.
+  static std::string EngineProblem();
+
   // Creates the browser as a child filling `parent`.
   explicit TChromium(QWidget* parent);
   ~TChromium() override;

@@ -47,5 +47,28 @@ TEST(ProcessEndToEnd, ReadsItsIntervalAndWritesItBackWhenClosedBySignal) {
   EXPECT_EQ(ini.readAll().toStdString(), "[Sylp]\nInterval=120\n");
 }
 
+TEST(ProcessEndToEnd, AnEngineThatCannotStartEndsWithAnErrorBoxAndCode1) {
+  QTemporaryDir home;
+  QProcess slp;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("HOME", home.path());
+  env.insert("XDG_CONFIG_HOME", home.path());
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("QTWEBENGINEPROCESS_PATH", home.filePath("no-such-helper"));
+  slp.setProcessEnvironment(env);
+  slp.start(SLP_BINARY, {});
+  ASSERT_TRUE(slp.waitForStarted());
+  QByteArray errors;
+  // The box waits for the user; the message on stderr says it is up.
+  EXPECT_TRUE(WaitFor([&] {
+    errors += slp.readAllStandardError();
+    return errors.contains("helper program is missing") || slp.state() == QProcess::NotRunning;
+  })) << errors.toStdString();
+  ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);  // closes the box
+  ASSERT_TRUE(slp.waitForFinished(30000));
+  EXPECT_EQ(slp.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(slp.exitCode(), 1);
+}
+
 }  // namespace
 }  // namespace slp

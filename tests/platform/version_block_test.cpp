@@ -327,7 +327,7 @@ TEST(VersionBlockFind, SectionTableOutsideTheFileFallsBackToTheSearch) {
 }
 
 TEST(VersionDescriptionText, ReadsTheNotifiersOwnDescription) {
-  const std::string text = testing::ReadText(SLP_TEST_DATA "/../../resources/slp.version");
+  const std::string text = testing::ReadText(SLP_SOURCE_DIR "/resources/slp.version");
   ASSERT_FALSE(text.empty());
   VersionDescription d;
   std::string error;
