@@ -359,6 +359,8 @@ void TfrmMain::trycnNotifyClick() { ClearAttention(); }
 // --- Tray and window visibility -------------------------------------------------------
 
 void TfrmMain::BringToFront() {
+  // A window hidden from the tray menu is still minimised; in front means on screen.
+  if (windowState() & Qt::WindowMinimized) setWindowState(windowState() & ~Qt::WindowMinimized);
   raise();
   activateWindow();
 }

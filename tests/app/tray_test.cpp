@@ -113,6 +113,18 @@ TEST_F(TrayBalloonTest, ClickActsOnTheKindOfTheLastBalloonShown) {
   }
 }
 
+TEST_F(TrayBalloonTest, ChangeBalloonBringsAWindowHiddenToTheTrayBackOnScreen) {
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  f.miHide->trigger();  // minimised now, hidden after the delay
+  ASSERT_TRUE(WaitFor([&] { return !f.isVisible(); }, 5000));
+  f.NotifyChange("Last post has changed!", "09:55");
+  emit f.trycnNotify->BalloonClick();
+  EXPECT_TRUE(f.isVisible());
+  EXPECT_FALSE(f.windowState() & Qt::WindowMinimized);
+}
+
 TEST_F(TrayMenuTest, ShowOrHideIsOfferedAndDefaultByTheWindowsVisibility) {
   Window w;
   TfrmMain& f = *w.form;
