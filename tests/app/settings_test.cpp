@@ -108,6 +108,15 @@ TEST(SettingsInTheWindow, AnUncreatableFolderLeavesTheProgramOnDefaults) {
   EXPECT_FALSE(QFile::exists(QString::fromStdString(w.form->GetIniFileName())));
 }
 
+TEST(SettingsInTheWindow, ThumbnailExitClosesAndSaves) {
+  Window w({}, /*with_taskbar=*/true);
+  w.Start();
+  w.form->spedInterval->SetValue(90);
+  w.form->WMCommand((0x1800u << 16) | 1u);
+  EXPECT_FALSE(w.form->isVisible());
+  EXPECT_EQ(ReadFile(w.form->GetIniFileName()), "[Sylp]\nInterval=90\n");
+}
+
 TEST(SettingsInTheWindow, ARestartKeepsAChangedInterval) {
   QTemporaryDir shared;
   std::string ini;
