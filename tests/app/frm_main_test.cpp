@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -99,6 +100,23 @@ TEST(MainWindowTest, TextsHintsAndInitialStates) {
   EXPECT_FALSE(f.AuthentificationProcess());
   EXPECT_TRUE(f.LastTime().empty());
   EXPECT_EQ(w.fake->Options, OptionBit(ChromiumOption::coApplicationCacheDisabled));
+}
+
+TEST(MainWindowTest, EveryControlHasANameForScreenReaders) {
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  const std::pair<QWidget*, QString> controls[] = {
+      {f.pnlBrowser, "Stream"},          {f.bbtnNavigateRoot, "Go to G+"},
+      {f.mmoSource, "Last updates:"},    {f.chkRefresh, "Check G+:"},
+      {f.spedInterval, "Interval:"},
+  };
+  for (const auto& [widget, name] : controls) {
+    SCOPED_TRACE(widget->objectName().toStdString());
+    QAccessibleInterface* a = QAccessible::queryAccessibleInterface(widget);
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(a->text(QAccessible::Name), name);
+  }
 }
 
 TEST(MainWindowTest, TrayMenuItemsInOrder) {
