@@ -20,6 +20,7 @@
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
+#include "tests/support/config_only.h"
 #include "tools/demo/demo_service.h"
 
 namespace {
@@ -100,10 +101,7 @@ int main(int argc, char** argv) {
                                                 "https://partner.demo.invalid", service.Origin());
   setup.createChromium = [](QWidget* parent) { return std::make_unique<slp::TChromium>(parent); };
   const std::string config = cache.filePath("config").toStdString();
-  setup.environment = [config](std::string_view name) -> std::optional<std::string> {
-    if (name == "XDG_CONFIG_HOME") return config;
-    return std::nullopt;
-  };
+  setup.environment = slp::testing::ConfigOnly(config);
   auto form = std::make_unique<slp::TfrmMain>(std::move(setup));
   form->show();
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
+#include "support/config_only.h"
 #include "support/fake_chromium.h"
 #include "support/fake_taskbar.h"
 
@@ -25,16 +26,6 @@ namespace slp {
 
 inline const Addresses kAddr = Addresses::FromOrigins(
     "https://social.test", "https://accounts.test", "https://partner.test", "http://maker.test");
-
-// An environment with nothing but a configuration folder: "%appdata%" resolves there.
-inline EnvironmentLookup ConfigOnly(const std::string& folder) {
-  return [folder](std::string_view name) -> std::optional<std::string> {
-    if (QString::fromUtf8(name.data(), static_cast<int>(name.size())).toUpper() ==
-        "XDG_CONFIG_HOME")
-      return folder;
-    return std::nullopt;
-  };
-}
 
 struct Window {
   QTemporaryDir config;  // the settings live here, never in the user's folders
@@ -52,13 +43,13 @@ struct Window {
     const QTemporaryDir& folder = shared_config ? *shared_config : config;
     if (prepare) prepare(folder);
     TfrmMain::Setup setup = MakeSetup(std::move(arguments), with_taskbar);
-    setup.environment = ConfigOnly(folder.path().toStdString());
+    setup.environment = testing::ConfigOnly(folder.path().toStdString());
     if (!executable.empty()) setup.executablePath = executable;
     form = std::make_unique<TfrmMain>(std::move(setup));
   }
   TfrmMain::Setup MakeSetup(std::vector<std::string> arguments = {}, bool with_taskbar = false) {
     TfrmMain::Setup setup;
-    setup.environment = ConfigOnly(config.path().toStdString());
+    setup.environment = testing::ConfigOnly(config.path().toStdString());
     setup.setCachePath = [this](const std::string& path) { cache_path = path; };
     setup.addresses = kAddr;
     setup.arguments = std::move(arguments);

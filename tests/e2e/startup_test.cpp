@@ -10,6 +10,7 @@
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
+#include "support/config_only.h"
 #include "support/wait.h"
 #include "tools/demo/demo_service.h"
 
@@ -38,10 +39,7 @@ struct DemoRun {
     TfrmMain::Setup setup;
     setup.addresses = addresses;
     const std::string config = cache.filePath("config").toStdString();
-    setup.environment = [config](std::string_view name) -> std::optional<std::string> {
-      if (name == "XDG_CONFIG_HOME") return config;
-      return std::nullopt;
-    };
+    setup.environment = testing::ConfigOnly(config);
     setup.createChromium = [](QWidget* parent) { return std::make_unique<TChromium>(parent); };
     form = std::make_unique<TfrmMain>(std::move(setup));
     form->show();

@@ -1,5 +1,7 @@
 #include "tools/demo/demo_service.h"
 
+#include "monitor/addresses.h"
+
 #include <httplib.h>
 
 #include <condition_variable>
@@ -23,21 +25,6 @@ std::string Page(const std::string& title, const std::string& body,
          ".bar a{color:#fff}.count{background:#fff;color:#d34836;border-radius:8px;"
          "padding:0 6px;margin-left:4px}</style></head><body>" +
          body + "</body></html>";
-}
-
-std::string UrlEncode(const std::string& text) {
-  static constexpr char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : text) {
-    if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 15];
-    }
-  }
-  return out;
 }
 
 }  // namespace
@@ -133,8 +120,8 @@ void Service::Routes() {
   });
   s.Post("/ServiceLogin", [this](const httplib::Request&, httplib::Response& res) {
     res.set_header("Set-Cookie", std::string(kCookie) + "; Path=/; Max-Age=31536000");
-    res.set_redirect("/accounts/CheckCookie?chtml=LoginDoneHtml&dnConn=" +
-                     UrlEncode(options_.partner) + "&pstMsg=1");
+    // The notifier's own completion address, on this service.
+    res.set_redirect(Addresses::FromOrigins("", "", options_.partner, "").SignInDoneUrl);
   });
   s.Get("/accounts/CheckCookie", [](const httplib::Request&, httplib::Response& res) {
     // Fully loaded first, then on to the settings page, as the real flow does.
