@@ -240,9 +240,10 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 void TfrmMain::FormClose() { SaveSettings(); }
 
 const std::string& TfrmMain::GetIniFileName() {
-  if (!settingsPaths_)
+  if (!settingsPaths_) {
     settingsPaths_.emplace(fviInfos.fProductName, setup_.executablePath, setup_.environment);
-  sIniFile = settingsPaths_->GetIniFileName();
+    sIniFile = settingsPaths_->GetIniFileName();
+  }
   return sIniFile;
 }
 

@@ -20,7 +20,7 @@
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
-#include "tests/support/config_only.h"
+#include "tests/support/os_test_support.h"
 #include "tools/demo/demo_service.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTimer>
+#include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/tray_icon.h"
@@ -15,16 +15,11 @@
 namespace slp {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using testing::ReadText;
 
 void WriteFile(const std::string& path, const std::string& text) {
-  QDir().mkpath(QString::fromStdString(path.substr(0, path.rfind('/'))));
-  std::ofstream(path) << text;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  testing::WriteText(path, text);
 }
 
 // Where the settings of a window whose configuration folder is `config` live.
@@ -50,7 +45,7 @@ TEST(SettingsInTheWindow, FirstRunCreatesTheFolderAndWritesTheIntervalAtClose) {
   EXPECT_EQ(w.cache_path, folder + "cache");  // given before the browser existed
   w.Start();
   w.form->close();
-  EXPECT_EQ(ReadFile(folder + "app_tests.ini"), "[Sylp]\nInterval=1\n");
+  EXPECT_EQ(ReadText(folder + "app_tests.ini"), "[Sylp]\nInterval=1\n");
 }
 
 TEST(SettingsInTheWindow, StoredValuesAreReadAndLimited) {
@@ -74,8 +69,8 @@ TEST(SettingsInTheWindow, StoredValuesAreReadAndLimited) {
     EXPECT_EQ(w.form->spedInterval->Value(), c.shown);
     EXPECT_EQ(w.form->tmrRefresh->interval(), c.shown * 60000);
     w.form->close();
-    EXPECT_NE(ReadFile(w.form->GetIniFileName()).find(c.written), std::string::npos)
-        << ReadFile(w.form->GetIniFileName());
+    EXPECT_NE(ReadText(w.form->GetIniFileName()).find(c.written), std::string::npos)
+        << ReadText(w.form->GetIniFileName());
   }
 }
 
@@ -86,7 +81,7 @@ TEST(SettingsInTheWindow, OtherSectionsAndKeysAreKept) {
   });
   w.form->spedInterval->SetValue(20);
   w.form->close();
-  EXPECT_EQ(ReadFile(w.form->GetIniFileName()),
+  EXPECT_EQ(ReadText(w.form->GetIniFileName()),
             "; mine\n[Other]\nA=1\n\n[Sylp]\nKeep=yes\nInterval=20\n");
 }
 
@@ -114,7 +109,7 @@ TEST(SettingsInTheWindow, ThumbnailExitClosesAndSaves) {
   w.form->spedInterval->SetValue(90);
   w.form->WMCommand((0x1800u << 16) | 1u);
   EXPECT_FALSE(w.form->isVisible());
-  EXPECT_EQ(ReadFile(w.form->GetIniFileName()), "[Sylp]\nInterval=90\n");
+  EXPECT_EQ(ReadText(w.form->GetIniFileName()), "[Sylp]\nInterval=90\n");
 }
 
 TEST(SettingsInTheWindow, ARestartKeepsAChangedInterval) {

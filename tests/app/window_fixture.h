@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "support/config_only.h"
+#include "support/os_test_support.h"
 #include "support/fake_chromium.h"
 #include "support/fake_taskbar.h"
 
@@ -42,14 +42,9 @@ struct Window {
                   std::string executable = "", QTemporaryDir* shared_config = nullptr) {
     const QTemporaryDir& folder = shared_config ? *shared_config : config;
     if (prepare) prepare(folder);
-    TfrmMain::Setup setup = MakeSetup(std::move(arguments), with_taskbar);
+    TfrmMain::Setup setup;
     setup.environment = testing::ConfigOnly(folder.path().toStdString());
     if (!executable.empty()) setup.executablePath = executable;
-    form = std::make_unique<TfrmMain>(std::move(setup));
-  }
-  TfrmMain::Setup MakeSetup(std::vector<std::string> arguments = {}, bool with_taskbar = false) {
-    TfrmMain::Setup setup;
-    setup.environment = testing::ConfigOnly(config.path().toStdString());
     setup.setCachePath = [this](const std::string& path) { cache_path = path; };
     setup.addresses = kAddr;
     setup.arguments = std::move(arguments);
@@ -65,7 +60,7 @@ struct Window {
         return t;
       };
     }
-    return setup;
+    form = std::make_unique<TfrmMain>(std::move(setup));
   }
   // Shows the window and lets the loop deliver what was posted.
   void Start() {

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/os/version_block.h"
-#include "platform/os_test_support.h"
+#include "support/os_test_support.h"
 
 // The block slp_embed_version put into this test program (resources/slp.version).
 extern "C" {

@@ -10,7 +10,7 @@
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
-#include "support/config_only.h"
+#include "support/os_test_support.h"
 #include "support/wait.h"
 #include "tools/demo/demo_service.h"
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/os_test_support.h"
+#include "support/os_test_support.h"
 
 namespace slp {
 namespace {

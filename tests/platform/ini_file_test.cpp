@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/os_test_support.h"
+#include "support/os_test_support.h"
 
 namespace slp {
 namespace {

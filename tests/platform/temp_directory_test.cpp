@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/os_test_support.h"
+#include "support/os_test_support.h"
 
 namespace slp {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os_test_support.h"
+#include "support/os_test_support.h"
 
 namespace slp {
 namespace {

@@ -1,6 +1,6 @@
 #pragma once
-// Small helpers for tests of the plain C++ platform layer: a temporary folder, file
-// contents, and an environment given as a table.
+// Small helpers for tests: a temporary folder, file contents, and an environment given as
+// a table.
 
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -67,6 +67,12 @@ inline EnvironmentLookup TableEnvironment(std::map<std::string, std::string> var
     }
     return std::nullopt;
   };
+}
+
+// An environment with nothing but a configuration folder: "%appdata%" resolves there, so a
+// test's settings never land in the user's folders.
+inline EnvironmentLookup ConfigOnly(const std::string& folder) {
+  return TableEnvironment({{"XDG_CONFIG_HOME", folder}});
 }
 
 }  // namespace slp::testing
