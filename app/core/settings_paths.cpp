@@ -2,10 +2,9 @@
 
 #include <unistd.h>
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
+#include "platform/os/folders.h"
 #include "platform/os/ini_file.h"
 
 namespace slp {
@@ -64,8 +63,8 @@ SettingsPaths::SettingsPaths(std::string product_name, std::string executable_pa
 const std::string& SettingsPaths::GetIniFileName() {
   if (ini_file_.empty()) {
     const std::string folder = SettingsFolder(product_name_, lookup_);
-    std::error_code ignored;
-    std::filesystem::create_directories(folder, ignored);
+    // The folder also holds the engine's cookie store: private to the user.
+    CreateFolders(folder, 0700);
     ini_file_ = folder + SettingsFileName(executable_path_);
   }
   return ini_file_;

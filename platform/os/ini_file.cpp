@@ -1,10 +1,12 @@
 #include "platform/os/ini_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <charconv>
 #include <climits>
@@ -241,15 +243,42 @@ std::optional<int> ParseIniInteger(std::string_view text) {
   return static_cast<int>(value);
 }
 
+namespace {
+
+// Temporary files of earlier writes that were interrupted before their rename: ".NAME.XXXXXX",
+// regular files of this user.
+void RemoveLeftoverTemporaries(const std::string& folder, const std::string& name) {
+  DIR* dir = opendir(folder.c_str());
+  if (dir == nullptr) return;
+  const std::string prefix = "." + name + ".";
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view entry_name = entry->d_name;
+    if (entry_name.size() != prefix.size() + 6 || !entry_name.starts_with(prefix)) continue;
+    const std::string_view suffix = entry_name.substr(prefix.size());
+    if (!std::all_of(suffix.begin(), suffix.end(),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
+      continue;
+    struct stat st {};
+    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(st.st_mode) && st.st_uid == geteuid())
+      unlinkat(dirfd(dir), entry->d_name, 0);
+  }
+  closedir(dir);
+}
+
+}  // namespace
+
 bool WriteFileAtomically(const std::string& path, std::string_view contents) {
   if (path.empty()) return false;
   std::string target = path;
   struct stat st {};
   if (lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = realpath(path.c_str(), nullptr)) {
-      target = real;
-      std::free(real);
-    }
+    // A link is written through; one that leads nowhere is refused rather than replaced
+    // by a regular file, which would silently cut the user's link.
+    char* real = realpath(path.c_str(), nullptr);
+    if (real == nullptr) return false;
+    target = real;
+    std::free(real);
   }
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
@@ -277,6 +306,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     fsync(dir);
     close(dir);
   }
+  RemoveLeftoverTemporaries(folder, name);
   return true;
 }
 

@@ -43,8 +43,9 @@ std::optional<int> ParseIniInteger(std::string_view text);
 
 // Replaces the file's contents by `contents` through a temporary file in the same folder and
 // a rename, so a reader sees the old file or the new one and never a part. An existing file
-// keeps its permissions; a symbolic link is written through. False on any failure, leaving
-// the old file as it was.
+// keeps its permissions; a symbolic link is written through, and one that leads nowhere is
+// refused. After a successful write, temporary files that interrupted writes of the same file
+// left behind are removed. False on any failure, leaving the old file as it was.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 
 // A settings file used the way the profile functions use it: every read reads the file,

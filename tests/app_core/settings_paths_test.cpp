@@ -1,6 +1,7 @@
 #include "app/core/settings_paths.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -93,6 +94,22 @@ TEST_F(SettingsPathsTest, FirstRunCreatesTheFolderAndSavesTheDefault) {
   EXPECT_TRUE(WriteIntervalSetting(ini, 1));
   EXPECT_EQ(ReadText(ini), "[Sylp]\nInterval=1\n");
   EXPECT_EQ(paths.GetCacheFolder(), Folder() + "cache");
+}
+
+TEST_F(SettingsPathsTest, NewFoldersArePrivateAndExistingOnesKeepTheirMode) {
+  // The folder holds the engine's cookies: nobody else may read it.
+  ASSERT_TRUE(std::filesystem::create_directory(appdata_));
+  ASSERT_EQ(chmod(appdata_.c_str(), 0755), 0);
+  Paths().GetIniFileName();
+  const struct {
+    std::string folder;
+    unsigned mode;
+  } cases[] = {{appdata_, 0755}, {appdata_ + "/Tarnel", 0700}, {Folder(), 0700}};
+  for (const auto& c : cases) {
+    struct stat st {};
+    ASSERT_EQ(stat(c.folder.c_str(), &st), 0) << c.folder;
+    EXPECT_EQ(st.st_mode & 07777, c.mode) << c.folder;
+  }
 }
 
 TEST_F(SettingsPathsTest, FolderIsMadeOnceAndThePathRemembered) {
