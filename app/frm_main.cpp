@@ -46,7 +46,10 @@ constexpr int kMaxTimerMinutes = std::numeric_limits<int>::max() / 60000;
 
 }  // namespace
 
-TfrmMain::TfrmMain(Setup setup) : setup_(std::move(setup)) {
+TfrmMain::TfrmMain(Setup setup)
+    : setup_(std::move(setup)), waits_([this](std::function<void()> work) {
+        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+      }) {
   CreateComponents();
   FormCreate();
 }
@@ -123,6 +126,8 @@ void TfrmMain::CreateComponents() {
   tmrRefresh = MakeTimer(this, "tmrRefresh", 15000);
   tmrOverlay = MakeTimer(this, "tmrOverlay", 1000);
   tmrRemoveUpdater = MakeTimer(this, "tmrRemoveUpdater", 1000);
+  tmrHide = MakeTimer(this, "tmrHide", 500);
+  tmrHide->setSingleShot(true);
 
   imglIcons = icons::TrayFrames();
   imglSystray = icons::SystrayImages();
@@ -161,6 +166,9 @@ void TfrmMain::CreateComponents() {
   connect(spedInterval, &TSpinEdit::Change, this, [this] { spedIntervalChange(); });
   connect(tmrRefresh, &QTimer::timeout, this, [this] { tmrRefreshTimer(); });
   connect(tmrOverlay, &QTimer::timeout, this, [this] { tmrOverlayTimer(); });
+  connect(tmrHide, &QTimer::timeout, this, [this] {
+    if (windowState() & Qt::WindowMinimized) hide();
+  });
   connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState s) {
     if (s == Qt::ApplicationActive) aplctnvnts1Activate();
   });
@@ -212,7 +220,7 @@ void TfrmMain::customEvent(QEvent* event) {
     WMDeferredStart();
     return;
   }
-  QWidget::customEvent(event);
+  QMainWindow::customEvent(event);
 }
 
 void TfrmMain::WMDeferredStart() {
@@ -232,6 +240,12 @@ void TfrmMain::WMDeferredStart() {
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
+  // Closed while a check waits for the page: the window ends once the check is done.
+  if (waits_.Busy()) {
+    event->ignore();
+    waits_.RunOrDefer([this] { close(); }, kDeferredClose);
+    return;
+  }
   FormClose();
   event->accept();
   QApplication::quit();
@@ -267,16 +281,16 @@ bool TfrmMain::event(QEvent* event) {
       stb1->showMessage(tip);
     return true;
   }
-  return QWidget::event(event);
+  return QMainWindow::event(event);
 }
 
 void TfrmMain::resizeEvent(QResizeEvent* event) {
   anchors_.Apply(size());
-  QWidget::resizeEvent(event);
+  QMainWindow::resizeEvent(event);
 }
 
 void TfrmMain::moveEvent(QMoveEvent* event) {
-  QWidget::moveEvent(event);
+  QMainWindow::moveEvent(event);
   if (!isVisible() || (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized))) return;
   if (QScreen* s = screen()) {
     const QPoint snapped = SnapToEdges(frameGeometry(), s->availableGeometry(), 16);
@@ -287,7 +301,10 @@ void TfrmMain::moveEvent(QMoveEvent* event) {
 // --- Load tracking --------------------------------------------------------------------
 
 void TfrmMain::chrmGooglePlusLoadEnd(Chromium*, CefBrowser*, CefFrame*, int, bool&) {
-  TrackLoadEnd(*chrmGooglePlus, setup_.addresses, bAuthentificationProcess, *this);
+  // A load end during a check is handled after it, each one in turn.
+  waits_.RunOrDefer([this] {
+    TrackLoadEnd(*chrmGooglePlus, setup_.addresses, bAuthentificationProcess, *this);
+  });
 }
 
 bool TfrmMain::IsRefreshCheckEnabled() { return chkRefresh->isEnabled(); }
@@ -304,7 +321,9 @@ bool TfrmMain::CheckPageAndTell() {
   CefBrowser* browser = chrmGooglePlus->Browser();
   if (browser == nullptr) return false;
   if (!chkRefresh->isChecked()) return false;
-  // No refresh may start while the page is read and compared.
+  // No refresh may start while the page is read and compared, and nothing that reading
+  // lets through may start another check meanwhile.
+  const NestedWaits::Scope waiting(waits_);
   tmrRefresh->stop();
   CefFrame* frame = browser->get_main_frame();
   browser->set_focus(true);
@@ -325,6 +344,7 @@ void TfrmMain::NotifyChange(const QString& text, const QString& line) {
   mmoSource->appendPlainText(line);
   trycnNotify->SetAnimate(true);
   trycnNotify->SetBalloonHint(text);
+  tmrHide->stop();  // a window shown by a change stays shown
   setVisible(true);
   trycnNotify->SetTag(0);
   trycnNotify->ShowBalloonHint();
@@ -387,7 +407,8 @@ void TfrmMain::trycnNotifyBalloonClick() {
       BringToFront();
       break;
     case 1:
-      AskForUpdate();
+      // Not inside a check: the question would hold it up until answered.
+      waits_.RunOrDefer([this] { AskForUpdate(); }, kDeferredQuestion);
       break;
     default:
       break;
@@ -410,10 +431,9 @@ void TfrmMain::miShowClick() {
 void TfrmMain::miHideClick() {
   showMinimized();
   // Let the minimising show before the window leaves the screen. A window brought back
-  // meanwhile (Show, a double click, the taskbar) is no longer minimised and stays.
-  QTimer::singleShot(500, this, [this] {
-    if (windowState() & Qt::WindowMinimized) hide();
-  });
+  // meanwhile (Show, a double click, the taskbar) is no longer minimised and stays; one that
+  // a change showed meanwhile stays too.
+  tmrHide->start();
 }
 
 void TfrmMain::AskForUpdate() {
@@ -456,7 +476,7 @@ void TfrmMain::changeEvent(QEvent* event) {
     const auto* change = static_cast<QWindowStateChangeEvent*>(event);
     wsLastState = OnWindowStateChange(state(change->oldState()), state(windowState()), wsLastState);
   }
-  QWidget::changeEvent(event);
+  QMainWindow::changeEvent(event);
 }
 
 // --- Refresh scheduling ---------------------------------------------------------------
@@ -465,10 +485,13 @@ void TfrmMain::spedIntervalChange() {
   tmrRefresh->stop();
   // A typed value applies as it stands; only what a timer cannot hold is limited.
   tmrRefresh->setInterval(std::clamp(spedInterval->Value(), 1, kMaxTimerMinutes) * 60000);
-  SetEnabled(tmrRefresh, chkRefresh->isChecked());
+  chkRefreshClick();
 }
 
-void TfrmMain::chkRefreshClick() { SetEnabled(tmrRefresh, chkRefresh->isChecked()); }
+void TfrmMain::chkRefreshClick() {
+  // During a check the timer stays stopped; the check's end starts it.
+  waits_.RunOrDefer([this] { SetEnabled(tmrRefresh, chkRefresh->isChecked()); }, kDeferredTimer);
+}
 
 void TfrmMain::tmrRefreshTimer() { RefreshPage(); }
 

@@ -5,7 +5,7 @@
 #include <QAction>
 #include <QIcon>
 #include <QList>
-#include <QWidget>
+#include <QMainWindow>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -15,6 +15,7 @@
 #include "app/core/version_info.h"
 #include "monitor/addresses.h"
 #include "monitor/load_tracking.h"
+#include "platform/os/nested_waits.h"
 #include "platform/browser.h"
 #include "platform/taskbar.h"
 #include "platform/ui/anchors.h"
@@ -33,7 +34,7 @@ namespace slp {
 class TSpinEdit;
 class TTrayIcon;
 
-class TfrmMain : public QWidget, private LoadEndHost {
+class TfrmMain : public QMainWindow, private LoadEndHost {
   Q_OBJECT
 
  public:
@@ -73,6 +74,7 @@ class TfrmMain : public QWidget, private LoadEndHost {
   QTimer* tmrRefresh = nullptr;
   QTimer* tmrOverlay = nullptr;
   QTimer* tmrRemoveUpdater = nullptr;
+  QTimer* tmrHide = nullptr;  // the delayed hide of "&Hide Sylp"
   TTrayIcon* trycnNotify = nullptr;
   QList<QIcon> imglIcons;
   QList<QIcon> imglSystray;
@@ -174,6 +176,10 @@ class TfrmMain : public QWidget, private LoadEndHost {
   std::unique_ptr<Taskbar> tbl3;
   WindowState wsLastState = WindowState::Normal;
   int imglOverlayTag = 0;  // index of the next overlay frame
+  // Load ends, closing, the update question and timer restarts wait for a page check that
+  // reads the source in a nested loop; they run once it has ended.
+  NestedWaits waits_;
+  enum : NestedWaits::Key { kDeferredClose = 1, kDeferredTimer, kDeferredQuestion };
   std::vector<IconHandle> overlayHandles_;
 };
 

@@ -3,7 +3,6 @@
 #include <QMessageBox>
 #include <QPointer>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/core/build_addresses.h"
 #include "app/frm_main.h"
@@ -20,30 +19,38 @@ int main(int argc, char** argv) {
   // Log-out and shutdown close the window as the user would, so the settings are saved; an
   // open message box closes first.
   QPointer<QWidget> mainWindow;
-  slp::OnTerminationSignals([&mainWindow] {
-    if (QWidget* box = QApplication::activeModalWidget())
-      box->close();
-    else if (mainWindow)
-      mainWindow->close();
-  });
+  slp::OnTerminationSignals([&mainWindow] { slp::CloseModalsThenWindow(mainWindow); });
 
-  // The engine cannot start: say so and end with a failure.
-  auto engineFailure = [](const std::string& why) {
+  auto report = [](const std::string& why) {
     std::fprintf(stderr, "slp: %s\n", why.c_str());
     QMessageBox::critical(nullptr, QStringLiteral("Sylpwatch"), QString::fromStdString(why));
-    std::exit(1);
   };
-  if (const std::string problem = slp::TChromium::EngineProblem(); !problem.empty())
-    engineFailure(problem);
+  // Nothing is running yet that would need saving.
+  if (const std::string problem = slp::TChromium::EngineProblem(); !problem.empty()) {
+    report(problem);
+    return 1;
+  }
 
+  // The engine failing later ends the run through the loop, so the window closes as usual:
+  // the settings are saved and the engine's stores are flushed.
+  bool engineFailed = false;
   slp::TfrmMain::Setup setup;
   setup.addresses = slp::BuildAddresses();
   for (int i = 1; i < argc; ++i) setup.arguments.emplace_back(argv[i]);
   setup.setCachePath = slp::TChromium::SetCachePath;
-  setup.createChromium = [engineFailure](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
+  setup.createChromium = [&](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);
-    control->OnEngineFailure = [engineFailure] {
-      engineFailure("The browser engine stopped before it showed a page.");
+    control->OnEngineFailure = [&] {
+      if (engineFailed) return;
+      engineFailed = true;
+      // Not from inside the engine's signal: the box runs a loop of its own.
+      QMetaObject::invokeMethod(
+          &app,
+          [&] {
+            report("The browser engine stopped before it showed a page.");
+            if (mainWindow) mainWindow->close();
+          },
+          Qt::QueuedConnection);
     };
     return control;
   };
@@ -55,5 +62,5 @@ int main(int argc, char** argv) {
     frmMain.show();
     code = app.exec();
   }
-  return code;
+  return engineFailed ? 1 : code;
 }

@@ -119,6 +119,16 @@ TEST(MainWindowTest, EveryControlHasANameForScreenReaders) {
   }
 }
 
+TEST(MainWindowTest, AnnouncedAsAWindowNamedByItsCaption) {
+  // A screen reader's window list shows frames, not fillers.
+  Window w;
+  w.Start();
+  QAccessibleInterface* a = QAccessible::queryAccessibleInterface(w.form.get());
+  ASSERT_NE(a, nullptr);
+  EXPECT_EQ(a->role(), QAccessible::Window);
+  EXPECT_EQ(a->text(QAccessible::Name), "Sylpwatch v1.2.0.26");
+}
+
 TEST(MainWindowTest, TrayMenuItemsInOrder) {
   Window w;
   TfrmMain& f = *w.form;

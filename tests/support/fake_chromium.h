@@ -2,7 +2,9 @@
 // A scripted browser control: the test sets the main frame's address and source and
 // raises load ends; the control records what the notifier asked of it.
 
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/browser.h"
@@ -22,6 +24,10 @@ class FakeChromium final : public Chromium, private CefBrowser, private CefFrame
   int reloads = 0;
   int focus_calls = 0;
   int source_reads = 0;
+
+  // Runs while the source is being read, as events delivered by the engine's nested wait
+  // would; the source read is the one from before.
+  std::function<void()> during_source;
 
   bool* freed = nullptr;  // set to true when the control is destroyed
   ~FakeChromium() override {
@@ -56,7 +62,12 @@ class FakeChromium final : public Chromium, private CefBrowser, private CefFrame
   }
   std::string get_source() override {
     ++source_reads;
-    return source;
+    const std::string read = source;
+    if (during_source) {
+      auto hook = std::exchange(during_source, nullptr);  // once: it may start another read
+      hook();
+    }
+    return read;
   }
 };
 

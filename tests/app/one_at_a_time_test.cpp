@@ -1,0 +1,191 @@
+// Reading the page source pumps events: whatever they bring must wait for the check.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTimer>
+#include <filesystem>
+
+#include "platform/ui/dialogs.h"
+#include "platform/ui/spin_edit.h"
+#include "platform/ui/termination.h"
+#include "platform/ui/tray_icon.h"
+#include "support/wait.h"
+#include "window_fixture.h"
+
+namespace slp {
+namespace {
+
+using testing::ReadText;
+using testing::WaitFor;
+
+std::string Page(const std::string& time) {
+  return "<div><span>Stream</span></div><span><a href=\"/p\">" + time +
+         "</a></span> &nbsp;-&nbsp; <span>x</span>";
+}
+
+QStringList Log(TfrmMain& f) {
+  const QString text = f.mmoSource->toPlainText();
+  return text.isEmpty() ? QStringList() : text.split('\n');
+}
+
+// Lets the loop deliver what the check put off.
+void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
+TEST(OneCheckAtATime, ALoadEndDuringACheckIsHandledAfterIt) {
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  w.Stream(Page("09:41"));  // recorded silently
+  ASSERT_EQ(f.LastTime(), "09:41");
+
+  // While 09:55 is read, the page moves on to 10:02 and its load ends.
+  bool timer_ran_inside = true;
+  w.fake->during_source = [&] {
+    w.fake->source = Page("10:02");
+    w.fake->LoadEnd();
+    timer_ran_inside = f.tmrRefresh->isActive();
+  };
+  w.fake->source = Page("09:55");
+  const int reads = w.fake->source_reads;
+  w.fake->LoadEnd();
+  EXPECT_FALSE(timer_ran_inside);
+  EXPECT_EQ(w.fake->source_reads, reads + 1);  // the later load end waits
+  EXPECT_EQ(f.LastTime(), "09:55");
+  EXPECT_EQ(Log(f), QStringList({"09:55"}));
+
+  Settle();
+  EXPECT_EQ(w.fake->source_reads, reads + 2);  // and is not dropped
+  EXPECT_EQ(f.LastTime(), "10:02");
+  // In the order the page showed them; never an older time announced after a newer one.
+  EXPECT_EQ(Log(f), QStringList({"09:55", "10:02"}));
+  EXPECT_TRUE(f.tmrRefresh->isActive());
+}
+
+TEST(OneCheckAtATime, TheTimerStartsOnlyWhenTheCheckEnds) {
+  struct Case {
+    const char* what;
+    std::function<void(TfrmMain&)> meanwhile;
+    bool running_after;
+  };
+  const Case cases[] = {
+      {"box unticked and ticked again",
+       [](TfrmMain& f) {
+         f.chkRefresh->setChecked(false);
+         f.chkRefresh->setChecked(true);
+       },
+       true},
+      {"interval changed", [](TfrmMain& f) { f.spedInterval->SetValue(15); }, true},
+      {"box unticked", [](TfrmMain& f) { f.chkRefresh->setChecked(false); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Window w;
+    w.Start();
+    TfrmMain& f = *w.form;
+    w.Stream(Page("09:41"));
+    bool active_inside = true;
+    w.fake->during_source = [&] {
+      c.meanwhile(f);
+      active_inside = f.tmrRefresh->isActive();
+    };
+    w.fake->LoadEnd();
+    EXPECT_FALSE(active_inside);
+    Settle();
+    EXPECT_EQ(f.tmrRefresh->isActive(), c.running_after);
+    if (c.running_after) {
+      EXPECT_EQ(f.tmrRefresh->interval(), f.spedInterval->Value() * 60000);
+    }
+  }
+}
+
+TEST(OneCheckAtATime, AWindowClosedDuringTheWaitEndsAfterTheCheckWithItsSettingsSaved) {
+  struct Case {
+    const char* what;
+    std::function<void(TfrmMain&)> close;
+  };
+  const Case cases[] = {
+      {"tray Exit", [](TfrmMain& f) { f.miQuit->trigger(); }},
+      {"close box", [](TfrmMain& f) { f.close(); }},
+      {"thumbnail Exit", [](TfrmMain& f) { f.WMCommand((0x1800u << 16) | 1u); }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Window w;
+    w.Start();
+    TfrmMain& f = *w.form;
+    f.spedInterval->SetValue(30);
+    w.Stream(Page("09:41"));
+    bool visible_inside = false;
+    w.fake->during_source = [&] {
+      c.close(f);
+      visible_inside = f.isVisible();
+    };
+    w.fake->source = Page("09:55");
+    w.fake->LoadEnd();
+    EXPECT_TRUE(visible_inside);  // the check still had its window
+    EXPECT_EQ(Log(f), QStringList({"09:55"}));  // and ran to its end
+    EXPECT_FALSE(std::filesystem::exists(f.GetIniFileName()));
+    ASSERT_TRUE(WaitFor([&] { return !f.isVisible(); }));
+    EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=30\n");
+    w.form.reset();  // destroyed after its check: nothing is left to run on it
+    Settle();
+  }
+}
+
+TEST(OneCheckAtATime, TheUpdateQuestionWaitsForTheCheck) {
+  Dialogs::ClearAnswers();
+  Dialogs::ClearLastDialog();
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  w.Stream(Page("09:41"));
+  f.trycnNotify->SetTag(1);
+  bool asked_inside = true;
+  w.fake->during_source = [&] {
+    Dialogs::SetNextAnswer(ModalResult::Ignore);
+    emit f.trycnNotify->BalloonClick();
+    asked_inside = Dialogs::LastDialog().has_value();
+  };
+  w.fake->LoadEnd();
+  EXPECT_FALSE(asked_inside);
+  Settle();
+  ASSERT_TRUE(Dialogs::LastDialog().has_value());
+  EXPECT_EQ(Dialogs::LastDialog()->text, "Do you want to update?");
+  Dialogs::ClearAnswers();
+}
+
+TEST(Termination, ASignalClosesAnOpenBoxThenTheWindow) {
+  // The update question is open for real when log-out sends SIGTERM.
+  Dialogs::ClearAnswers();
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  f.spedInterval->SetValue(45);
+  QPointer<QWidget> window = w.form.get();
+  OnTerminationSignals([window] { CloseModalsThenWindow(window); });
+  QSignalSpy updates(&f, &TfrmMain::updateStarted);
+  bool box_was_open = false;
+  QTimer::singleShot(0, [&] {
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+    box_was_open = true;
+    ::raise(SIGTERM);
+  });
+  f.trycnNotify->SetTag(1);
+  emit f.trycnNotify->BalloonClick();  // returns once the box has closed
+  EXPECT_TRUE(box_was_open);
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  EXPECT_EQ(updates.count(), 0);  // closing the box is no consent
+  ASSERT_TRUE(WaitFor([&] { return !f.isVisible(); }));
+  EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=45\n");
+}
+
+}  // namespace
+}  // namespace slp
