@@ -15,12 +15,14 @@
 #include <ctime>
 
 #include "monitor/page_analysis.h"
+#include "platform/os/folders.h"
 #include "platform/os/long_time.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/private_message.h"
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/tray_icon.h"
 #include "resources/icons.h"
+#include "update/hand_off.h"
 
 namespace slp {
 
@@ -166,6 +168,7 @@ void TfrmMain::CreateComponents() {
   connect(spedInterval, &TSpinEdit::Change, this, [this] { spedIntervalChange(); });
   connect(tmrRefresh, &QTimer::timeout, this, [this] { tmrRefreshTimer(); });
   connect(tmrOverlay, &QTimer::timeout, this, [this] { tmrOverlayTimer(); });
+  connect(tmrRemoveUpdater, &QTimer::timeout, this, [this] { tmrRemoveUpdaterTimer(); });
   connect(tmrHide, &QTimer::timeout, this, [this] {
     if (windowState() & Qt::WindowMinimized) hide();
   });
@@ -209,6 +212,8 @@ void TfrmMain::FormCreate() {
   // 8. The taskbar, where the system has one, and its clicks let through.
   tbl3 = setup_.acquireTaskbar ? setup_.acquireTaskbar() : nullptr;
   if (tbl3) ChangeWindowMessageFilter(kWmCommand, kMsgfltAdd);
+  // An updater left from the last update goes as soon as it has ended.
+  tmrRemoveUpdater->start();
   // 9. The rest waits until the window is shown and the loop runs.
   trycnNotify->SetVisible(true);
   PostMessageToSelf(this, WM_DEFERRED_START);
@@ -448,9 +453,48 @@ void TfrmMain::AskForUpdate() {
   if (answer == ModalResult::Yes) StartUpdate();
 }
 
+std::string TfrmMain::UpdaterFileName() {
+  const std::string temp = setup_.tempDirectory ? setup_.tempDirectory() : std::string();
+  return temp.empty() ? std::string() : UpdaterFile(temp);
+}
+
+bool TfrmMain::RemoveUpdater() {
+  const std::string file = UpdaterFileName();
+  if (file.empty()) return true;
+  const bool gone = slp::RemoveUpdater(file, setup_.isProcessRunning);
+  // Nothing of ours is left to clean up: no reason to wake every second any more.
+  if (gone) tmrRemoveUpdater->stop();
+  return gone;
+}
+
+void TfrmMain::tmrRemoveUpdaterTimer() { RemoveUpdater(); }
+
 void TfrmMain::StartUpdate() {
-  // The hand-off to the updater arrives with the updater itself.
   emit updateStarted();
+  if (!RemoveUpdater()) {
+    MessageDlg(this,
+               QStringLiteral("A previous update is already started...") +
+                   QStringLiteral("\r\n\r\n") +
+                   QStringLiteral("It must be finished before this one can be done!"),
+               DialogKind::Warning, {ModalResult::Cancel});
+    return;
+  }
+  const std::string file = UpdaterFileName();
+  if (file.empty()) return;
+  const std::string folder = file.substr(0, file.rfind('/') + 1);
+  if (!CreateFolders(folder, 0700)) return;
+  // Without its updater the notifier stays: closing would leave the user with nothing.
+  const std::string program = setup_.updaterProgram ? setup_.updaterProgram() : std::string();
+  if (program.empty() || !WriteUpdater(file, program)) return;
+  const std::string arguments =
+      OwnArguments(SystemCommandLine(setup_.executablePath, setup_.arguments),
+                   setup_.executablePath);
+  if (setup_.shellOpen)
+    setup_.shellOpen(file.substr(folder.size()),
+                     HandOffParameters(setup_.addresses.DownloadUrl, setup_.executablePath,
+                                       arguments),
+                     folder);
+  close();
 }
 
 void TfrmMain::WMCommand(std::uint32_t wParam) {

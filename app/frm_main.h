@@ -56,6 +56,16 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
     // "%appdata%" is expanded in.
     std::string executablePath = RunningExecutablePath();
     EnvironmentLookup environment = SystemEnvironment();
+    // The user's temporary directory, ending in "/"; empty when there is none.
+    std::function<std::string()> tempDirectory;
+    // The updater program's bytes, as the notifier carries it; empty when it cannot be had.
+    std::function<std::string()> updaterProgram;
+    // Whether a running process's executable is this file.
+    std::function<bool(const std::string& path)> isProcessRunning;
+    // Starts `program` in `folder` with the parameter text `parameters`, not waiting for it.
+    std::function<void(const std::string& program, const std::string& parameters,
+                       const std::string& folder)>
+        shellOpen;
   };
 
   explicit TfrmMain(Setup setup);
@@ -149,6 +159,9 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   void miHideClick();
   void AskForUpdate();
   void StartUpdate();
+  bool RemoveUpdater();
+  void tmrRemoveUpdaterTimer();
+  std::string UpdaterFileName();
   void BringToFront();
 
   // Refresh scheduling.

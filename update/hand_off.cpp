@@ -71,7 +71,7 @@ std::string UpdaterFile(const std::string& temp_directory) {
 bool RemoveUpdater(const std::string& updater_file,
                    const std::function<bool(const std::string&)>& running) {
   struct stat st {};
-  if (lstat(updater_file.c_str(), &st) != 0 && errno == ENOENT) return true;
+  if (lstat(updater_file.c_str(), &st) != 0) return errno == ENOENT || errno == ENOTDIR;
   if ((running && running(updater_file)) || unlink(updater_file.c_str()) != 0) return false;
   const std::string folder = updater_file.substr(0, updater_file.rfind('/'));
   return rmdir(folder.c_str()) == 0;

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QRect>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <ostream>
@@ -27,8 +28,18 @@ namespace slp {
 inline const Addresses kAddr = Addresses::FromOrigins(
     "https://social.test", "https://accounts.test", "https://partner.test", "http://maker.test");
 
+// A start of the updater that the window asked for.
+struct Opened {
+  std::string program, parameters, folder;
+};
+
 struct Window {
   QTemporaryDir config;  // the settings live here, never in the user's folders
+  QTemporaryDir temp;    // the window's temporary directory
+  std::string temp_path = temp.path().toStdString() + "/";  // may be changed before a tick
+  std::string updater_program = "updater program";
+  std::vector<Opened> opened;
+  std::vector<std::string> running;  // executables that run
   std::string cache_path;  // what the engine was given
   testing::FakeChromium* fake = nullptr;
   testing::FakeTaskbar* taskbar = nullptr;  // null: no taskbar, as on this system
@@ -46,6 +57,15 @@ struct Window {
     setup.environment = testing::ConfigOnly(folder.path().toStdString());
     if (!executable.empty()) setup.executablePath = executable;
     setup.setCachePath = [this](const std::string& path) { cache_path = path; };
+    setup.tempDirectory = [this] { return temp_path; };
+    setup.updaterProgram = [this] { return updater_program; };
+    setup.isProcessRunning = [this](const std::string& path) {
+      return std::find(running.begin(), running.end(), path) != running.end();
+    };
+    setup.shellOpen = [this](const std::string& program, const std::string& parameters,
+                             const std::string& folder) {
+      opened.push_back({program, parameters, folder});
+    };
     setup.addresses = kAddr;
     setup.arguments = std::move(arguments);
     setup.createChromium = [this](QWidget*) {
