@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the engine needs it
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sylpwatch"));
+  QApplication::setDesktopFileName(QStringLiteral(SLP_APP_ID));  // ties windows to the menu entry
   QApplication::setWindowIcon(slp::icons::ApplicationIcon());
   // The window ends the run when it closes, also while hidden in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
