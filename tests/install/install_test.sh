@@ -5,6 +5,8 @@
 #                                                         file list, the entry and the metainfo
 #   install_test.sh window  BUILD_DIR APP_ID SLP_BINARY   run the installed program under Xvfb
 #                                                         and read its window's class and icon
+#   install_test.sh package BUILD_DIR APP_ID SLP_BINARY   build the Debian package, check its
+#                                                         fields and contents
 #
 # Exit code 77 means a tool is missing (the test is reported as skipped).
 set -euo pipefail
@@ -151,8 +153,39 @@ case $mode in
     pids=("${pids[0]}")
     ;;
 
+  package)
+    need cpack dpkg-deb dpkg-shlibdeps file
+    cpack --config "$build/CPackConfig.cmake" -G DEB -B "$work/pkg" >"$work/cpack.log" ||
+      { cat "$work/cpack.log" >&2; exit 1; }
+    debs=("$work"/pkg/*.deb)
+    [ ${#debs[@]} -eq 1 ] || { echo "FAIL: expected one package, got: ${debs[*]}" >&2; exit 1; }
+    deb=${debs[0]}
+    dpkg-deb -I "$deb"
+
+    field() { dpkg-deb -f "$deb" "$1"; }
+    [ "$(field Package)" = sylpwatch ] || fail "package name"
+    [ -n "$(field Maintainer)" ] || fail "no maintainer"
+    [ -n "$(field Description)" ] || fail "no description"
+    # Computed from the libraries the executable links, not typed by hand.
+    depends=$(field Depends)
+    names=$(tr ',' '\n' <<<"$depends" | awk '{print $1}')
+    # The engine's helper process comes through the engine's own package.
+    for lib in libc6 libstdc++6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6webenginecore6 \
+      libqt6webenginecore6-bin libqt6webenginewidgets6 libpcre2-8-0; do
+      grep -qxF "$lib" <<<"$names" || fail "Depends lacks $lib: $depends"
+    done
+
+    # The package holds exactly a /usr install, the executable untouched.
+    diff -u <(expected_files | sed 's|^|usr/|') \
+      <(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort) ||
+      fail "package contents"
+    dpkg-deb -x "$deb" "$work/unpacked"
+    cmp -s "$built_slp" "$work/unpacked/usr/bin/slp" ||
+      fail "the packaged slp differs from the built file"
+    ;;
+
   *)
-    echo "usage: $0 files|window BUILD_DIR APP_ID SLP_BINARY" >&2
+    echo "usage: $0 files|window|package BUILD_DIR APP_ID SLP_BINARY" >&2
     exit 2
     ;;
 esac
