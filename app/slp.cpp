@@ -8,11 +8,14 @@
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
 #include "platform/ui/termination.h"
+#include "resources/icons.h"
 
 int main(int argc, char** argv) {
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the engine needs it
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sylpwatch"));
+  QApplication::setDesktopFileName(QStringLiteral(SLP_APP_ID));  // ties windows to the menu entry
+  QApplication::setWindowIcon(slp::icons::ApplicationIcon());
   // The window ends the run when it closes, also while hidden in the tray.
   QApplication::setQuitOnLastWindowClosed(false);
 

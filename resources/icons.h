@@ -1,5 +1,5 @@
 #pragma once
-// The notifier's 16 x 16 pictures.
+// The notifier's pictures.
 
 #include <QIcon>
 #include <QList>
@@ -10,6 +10,6 @@ QList<QIcon> TrayFrames();     // imglIcons: 0 resting icon, 1 alert frame
 QList<QIcon> SystrayImages();  // imglSystray: 0 show, 1 hide, 2 exit, 3 refresh
 QList<QIcon> OverlayFrames();  // imglOverlay: four frames of the taskbar overlay animation
 QIcon NavigateGlyph();         // glyph of the "Go to" button
-QIcon ApplicationIcon();
+QIcon ApplicationIcon();       // window, tray at rest, desktop entry: 16 to 256 pixels
 
 }  // namespace slp::icons
