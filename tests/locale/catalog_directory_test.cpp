@@ -78,7 +78,9 @@ TEST(AppendCatalog, WritesDataDirectoryEntryTerminatorAndTheRecordsOffset) {
 TEST(AppendCatalog, RefusesAndLeavesTheFileAsItWas) {
   const std::string signature = CatalogRecordSignature();
   Bytes twice = testing::FakeExecutable();
-  twice.insert(twice.begin() + 10, signature.begin(), signature.end());
+  Bytes second_record(signature.begin(), signature.end());
+  second_record.resize(kCatalogRecordSize, 0);
+  twice.insert(twice.begin() + 10, second_record.begin(), second_record.end());
   Bytes appended = testing::FakeExecutable();
   std::string ignored;
   ASSERT_TRUE(AppendCatalog(appended, Catalog(10), kName, signature, ignored));
@@ -88,22 +90,28 @@ TEST(AppendCatalog, RefusesAndLeavesTheFileAsItWas) {
     const char* what;
     Bytes file;
     std::string name;
+    const char* error;  // part of the reason given
   };
   const Case cases[] = {
-      {"no signature", Bytes(5000, 0x41), kName},
-      {"the signature twice", twice, kName},
-      {"already appended", appended, kName},
-      {"record cut off at the end", cut, kName},
-      {"a name longer than its field", testing::FakeExecutable(), std::string(233, 'n')},
+      {"no signature", Bytes(5000, 0x41), kName, "not in the file"},
+      {"the signature twice", twice, kName, "more than once"},
+      {"already appended", appended, kName, "already appended"},
+      {"record cut off at the end", cut, kName, "cut off"},
+      {"a name longer than its field", testing::FakeExecutable(), std::string(233, 'n'),
+       "does not fit"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     Bytes file = c.file;
     std::string error;
     EXPECT_FALSE(AppendCatalog(file, Catalog(100), c.name, signature, error));
-    EXPECT_FALSE(error.empty());
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
     EXPECT_EQ(file, c.file);
   }
+  Bytes longest_name = testing::FakeExecutable();
+  std::string error;
+  EXPECT_TRUE(AppendCatalog(longest_name, Catalog(100), std::string(232, 'n'), signature, error))
+      << error;
 }
 
 // A directory of entries written by hand: (name, data offset, size, entry length).
