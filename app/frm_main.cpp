@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <ctime>
 
+#include "locale/qt/translate_component.h"
 #include "monitor/page_analysis.h"
 #include "platform/os/folders.h"
 #include "platform/os/long_time.h"
@@ -186,7 +187,8 @@ void TfrmMain::CreateComponents() {
 }
 
 void TfrmMain::FormCreate() {
-  // 1. The window's texts are translated here once the catalogs exist.
+  // 1. The window's own texts in the user's language; the browser, made below, is not touched.
+  TranslateComponent(this);
   // 2. Load tracking and analysis start from nothing.
   bAuthentificationProcess = false;
   sLastTime.clear();
@@ -232,13 +234,14 @@ void TfrmMain::WMDeferredStart() {
   chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
   if (tbl3)
     InstallThumbBar(tbl3.get(), static_cast<WindowId>(winId()), &imglSystray,
-                    QStringLiteral("Refresh").toStdString(), QStringLiteral("Exit").toStdString());
+                    gettext(QStringLiteral("Refresh")).toStdString(),
+                    gettext(QStringLiteral("Exit")).toStdString());
   wsLastState = (windowState() & Qt::WindowMaximized) ? WindowState::Maximized
                                                        : WindowState::Normal;
   // The version check runs here once it exists.
   if (setup_.arguments.size() == 1 && setup_.arguments[0] == "/updated") {
     trycnNotify->SetBalloonHint(trycnNotify->BalloonTitle() + QStringLiteral(" ") +
-                                QStringLiteral("has been updated!"));
+                                gettext(QStringLiteral("has been updated!")));
     trycnNotify->SetTag(0);
     trycnNotify->ShowBalloonHint();
   }
@@ -335,9 +338,10 @@ bool TfrmMain::CheckPageAndTell() {
   const std::string source = frame->get_source();
   const Change change = DetectChange(source, sLastTime, sLastNotif);
   if (change == Change::LastPost)
-    NotifyChange(QStringLiteral("Last post has changed!"), QString::fromStdString(sLastTime));
+    NotifyChange(gettext(QStringLiteral("Last post has changed!")),
+                 QString::fromStdString(sLastTime));
   else if (change == Change::Notification)
-    NotifyChange(QStringLiteral("Notification has changed!"),
+    NotifyChange(gettext(QStringLiteral("Notification has changed!")),
                  QStringLiteral("+") + QString::fromStdString(FormatLongTime(std::time(nullptr))));
   SetEnabled(tmrRefresh, chkRefresh->isChecked());
   return change != Change::None;
@@ -443,11 +447,11 @@ void TfrmMain::miHideClick() {
 
 void TfrmMain::AskForUpdate() {
   const ModalResult answer =
-      MessageDlg(this, QStringLiteral("Do you want to update?"), DialogKind::Confirmation,
+      MessageDlg(this, gettext(QStringLiteral("Do you want to update?")), DialogKind::Confirmation,
                  {ModalResult::Yes, ModalResult::Ignore},
                  MessageDlgOptions()
                      .Default(ModalResult::Yes)
-                     .Caption(ModalResult::Yes, QStringLiteral("Update"))
+                     .Caption(ModalResult::Yes, gettext(QStringLiteral("Update")))
                      .StayOnTop()
                      .Centred());
   if (answer == ModalResult::Yes) StartUpdate();
@@ -473,9 +477,9 @@ void TfrmMain::StartUpdate() {
   emit updateStarted();
   if (!RemoveUpdater()) {
     MessageDlg(this,
-               QStringLiteral("A previous update is already started...") +
+               gettext(QStringLiteral("A previous update is already started...")) +
                    QStringLiteral("\r\n\r\n") +
-                   QStringLiteral("It must be finished before this one can be done!"),
+                   gettext(QStringLiteral("It must be finished before this one can be done!")),
                DialogKind::Warning, {ModalResult::Cancel});
     return;
   }
@@ -542,7 +546,7 @@ void TfrmMain::tmrRefreshTimer() { RefreshPage(); }
 void TfrmMain::bbtnNavigateRootClick() { RefreshPage(); }
 
 void TfrmMain::RefreshPage() {
-  stb1Text->setText(QStringLiteral("Latest refresh:") + QStringLiteral(" ") +
+  stb1Text->setText(gettext(QStringLiteral("Latest refresh:")) + QStringLiteral(" ") +
                     QString::fromStdString(FormatLongTime(std::time(nullptr))));
   chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
 }

@@ -6,11 +6,13 @@
 
 #include "app/core/build_addresses.h"
 #include "app/frm_main.h"
+#include "locale/translator.h"
 #include "platform/browser/webengine_chromium.h"
 #include "platform/ui/termination.h"
 #include "resources/icons.h"
 
 int main(int argc, char** argv) {
+  slp::FixLanguage();  // from the environment the program was started with
   QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);  // the engine needs it
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Sylpwatch"));

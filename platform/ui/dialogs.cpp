@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <deque>
 
+#include "locale/qt/translate_component.h"
+
 namespace slp {
 
 namespace {
@@ -123,7 +125,8 @@ ModalResult MessageDlg(QWidget* parent, const QString& text, DialogKind kind,
                        const std::vector<ModalResult>& buttons, const MessageDlgOptions& options) {
   auto* box = new MessageDialog(parent);
   QPointer<MessageDialog> guard(box);
-  box->setWindowTitle(options.title.isEmpty() ? StandardTitle(kind) : options.title);
+  // The standard texts pass through the catalog like every other text.
+  box->setWindowTitle(options.title.isEmpty() ? gettext(StandardTitle(kind)) : options.title);
   box->setText(text);
   box->setIcon(IconOf(kind));
   box->setWindowFlag(Qt::WindowStaysOnTopHint, options.stayOnTop);
@@ -135,6 +138,7 @@ ModalResult MessageDlg(QWidget* parent, const QString& text, DialogKind kind,
     if (bk == nullptr || box->button(bk->standard) != nullptr) continue;
     QPushButton* button = box->addButton(bk->standard);
     button->setObjectName(QString::fromLatin1(bk->name));
+    button->setText(gettext(button->text()));
     for (const auto& [which, caption] : options.captions) {
       if (which == result) button->setText(caption);
     }

@@ -21,6 +21,10 @@ namespace slp {
 
 class TTrayIcon : public QObject {
   Q_OBJECT
+  // Texts people read, visible to the translation of the window that owns the icon.
+  Q_PROPERTY(QString Hint READ Hint WRITE SetHint)
+  Q_PROPERTY(QString BalloonTitle READ BalloonTitle WRITE SetBalloonTitle)
+  Q_PROPERTY(QString BalloonHint READ BalloonHint WRITE SetBalloonHint)
 
  public:
   explicit TTrayIcon(QObject* parent = nullptr);
