@@ -4,7 +4,6 @@
 #include <QPixmap>
 
 // Drawn as XPM text so that the pictures stay reviewable in the sources.
-#include "resources/icons/app_32.xpm"
 #include "resources/icons/navigate.xpm"
 #include "resources/icons/overlay_0.xpm"
 #include "resources/icons/overlay_1.xpm"
@@ -34,11 +33,5 @@ QList<QIcon> OverlayFrames() {
 }
 
 QIcon NavigateGlyph() { return Icon(navigate_xpm); }
-
-QIcon ApplicationIcon() {
-  QIcon icon = Icon(tray_rest_xpm);
-  icon.addPixmap(QPixmap::fromImage(QImage(app_32_xpm)));
-  return icon;
-}
 
 }  // namespace slp::icons
