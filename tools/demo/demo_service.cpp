@@ -1,13 +1,13 @@
 #include "tools/demo/demo_service.h"
 
-#include "monitor/addresses.h"
-
 #include <httplib.h>
 
 #include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "monitor/addresses.h"
 
 namespace slp::demo {
 
@@ -28,6 +28,8 @@ std::string Page(const std::string& title, const std::string& body,
 }
 
 }  // namespace
+
+std::string NotifierVersion() { return SLP_NOTIFIER_VERSION; }
 
 StreamState ScheduledState(int tick) {
   StreamState s;
@@ -206,16 +208,6 @@ std::vector<std::string> Service::Requests() const {
 void Service::SetStreamState(const StreamState& state) {
   std::lock_guard lock(mutex_);
   fixed_state_ = state;
-}
-
-void Service::SetSignedIn(bool signed_in) {
-  std::lock_guard lock(mutex_);
-  signed_in_ = signed_in;
-}
-
-void Service::SetVersionAnswer(const std::string& answer) {
-  std::lock_guard lock(mutex_);
-  options_.version_answer = answer;
 }
 
 }  // namespace slp::demo
