@@ -1,6 +1,7 @@
 #include "tools/demo/demo_service.h"
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <condition_variable>
 #include <cstdio>
@@ -164,6 +165,12 @@ void Service::Routes() {
 
 int Service::Start() {
   started_ = std::chrono::steady_clock::now();
+  // The library's default also sets SO_REUSEPORT, with which a second service binds a taken
+  // port and the system splits the connections between the two.
+  server_->set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   if (options_.port == 0)
     port_ = server_->bind_to_any_port("127.0.0.1");
   else

@@ -53,7 +53,8 @@ class Service {
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
 
-  // Binds and serves on a thread of its own; returns the port, or 0 when binding failed.
+  // Binds and serves on a thread of its own; returns the port, or 0 when binding failed (as
+  // when another program listens on the port).
   int Start();
   void Stop();
   // Blocks until the service stopped (by Stop or when its lifetime ran out).
