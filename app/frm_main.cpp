@@ -206,7 +206,7 @@ void TfrmMain::FormCreate() {
   if (setup_.setCachePath) setup_.setCachePath(BrowserCacheFolder(GetIniFileName()));
   // 7. The browser control, filling its panel.
   chrmGooglePlus = setup_.createChromium(pnlBrowser);
-  chrmGooglePlus->Options = OptionBit(ChromiumOption::coApplicationCacheDisabled);
+  // Options: no application cache, which the engine no longer has (platform/browser.h).
   chrmGooglePlus->OnLoadEnd = [this](Chromium* sender, CefBrowser* browser, CefFrame* frame,
                                      int status, bool& result) {
     chrmGooglePlusLoadEnd(sender, browser, frame, status, result);

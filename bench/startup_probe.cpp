@@ -14,13 +14,14 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
-#include "tests/support/os_test_support.h"
 #include "tools/demo/demo_service.h"
 
 namespace {
@@ -101,7 +102,11 @@ int main(int argc, char** argv) {
                                                 "https://partner.demo.invalid", service.Origin());
   setup.createChromium = [](QWidget* parent) { return std::make_unique<slp::TChromium>(parent); };
   const std::string config = cache.filePath("config").toStdString();
-  setup.environment = slp::testing::ConfigOnly(config);
+  // "%appdata%" resolves into the temporary folder: the probe leaves the user's settings alone.
+  setup.environment = [config](std::string_view name) -> std::optional<std::string> {
+    if (name == "XDG_CONFIG_HOME") return config;
+    return std::nullopt;
+  };
   auto form = std::make_unique<slp::TfrmMain>(std::move(setup));
   form->show();
 

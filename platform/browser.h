@@ -30,8 +30,6 @@ class CefBrowser {
   virtual void set_focus(bool focus) = 0;
 };
 
-enum class ChromiumOption { coApplicationCacheDisabled };
-
 class Chromium {
  public:
   // Sender, browser, frame, HTTP status (0 when unknown), Result (starts false).
@@ -44,8 +42,8 @@ class Chromium {
   virtual CefBrowser* Browser() = 0;
   // Raised for every load end the engine reports.
   LoadEndEvent OnLoadEnd;
-  // Browser settings; the engine's defaults apply to everything not listed.
-  unsigned Options = 0;
+  // Browser settings are the engine's defaults. The one setting the notifier asks for, no
+  // application cache, holds by itself: the engine (Chromium 102) has none.
 
  protected:
   void RaiseLoadEnd(CefFrame* frame, int httpStatusCode) {
@@ -54,7 +52,5 @@ class Chromium {
     OnLoadEnd(this, Browser(), frame, httpStatusCode, result);
   }
 };
-
-constexpr unsigned OptionBit(ChromiumOption option) { return 1u << static_cast<unsigned>(option); }
 
 }  // namespace slp

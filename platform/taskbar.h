@@ -68,15 +68,13 @@ class Taskbar {
   virtual bool ThumbBarAddButtons(WindowId window, unsigned count, const ThumbButton* buttons) = 0;
 };
 
-// The system's taskbar list (version 3), or null where the system has none, as here.
-inline std::unique_ptr<Taskbar> AcquireTaskbar() { return nullptr; }
+// One implementation file per system, chosen by the build (platform/taskbar/).
+
+// The system's taskbar list (version 3), or null where the system has none.
+std::unique_ptr<Taskbar> AcquireTaskbar();
 
 // Lets `message` reach this process from less privileged processes (`action` kMsgfltAdd).
-// Returns false, doing nothing, where the system has no such filter, as here.
-inline bool ChangeWindowMessageFilter(unsigned message, unsigned action) {
-  (void)message;
-  (void)action;
-  return false;
-}
+// Returns false, doing nothing, where the system has no such filter.
+bool ChangeWindowMessageFilter(unsigned message, unsigned action);
 
 }  // namespace slp

@@ -2,51 +2,18 @@
 
 #include <utility>
 
+#include "platform/os/text.h"
+
 namespace slp {
-
-namespace {
-
-bool IsContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Length in bytes and in UTF-16 units of the well-formed UTF-8 sequence at `i`; {1, 1} for a
-// byte that does not start one.
-std::pair<std::size_t, std::size_t> SequenceAt(const std::string& s, std::size_t i) {
-  const auto c = static_cast<unsigned char>(s[i]);
-  std::size_t bytes = 1;
-  unsigned char low = 0x80, high = 0xBF;  // allowed range of the second byte
-  if (c < 0x80) return {1, 1};
-  if (c >= 0xC2 && c <= 0xDF) {
-    bytes = 2;
-  } else if (c >= 0xE0 && c <= 0xEF) {
-    bytes = 3;
-    if (c == 0xE0) low = 0xA0;   // overlong
-    if (c == 0xED) high = 0x9F;  // surrogates
-  } else if (c >= 0xF0 && c <= 0xF4) {
-    bytes = 4;
-    if (c == 0xF0) low = 0x90;   // overlong
-    if (c == 0xF4) high = 0x8F;  // beyond U+10FFFF
-  } else {
-    return {1, 1};
-  }
-  if (i + bytes > s.size()) return {1, 1};
-  const auto second = static_cast<unsigned char>(s[i + 1]);
-  if (second < low || second > high) return {1, 1};
-  for (std::size_t k = 2; k < bytes; ++k) {
-    if (!IsContinuation(static_cast<unsigned char>(s[i + k]))) return {1, 1};
-  }
-  return {bytes, bytes == 4 ? 2 : 1};
-}
-
-}  // namespace
 
 std::string ClipThumbTip(std::string text) {
   constexpr std::size_t kLimit = kThumbTipUnits - 1;
   std::size_t i = 0, units = 0;
   while (i < text.size()) {
-    const auto [bytes, n] = SequenceAt(text, i);
-    if (units + n > kLimit) break;
-    units += n;
-    i += bytes;
+    const text::Utf8Step step = text::Utf8At(text, i);
+    if (units + step.units > kLimit) break;
+    units += step.units;
+    i += step.bytes;
   }
   text.resize(i);
   return text;

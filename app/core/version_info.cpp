@@ -1,32 +1,21 @@
 #include "app/core/version_info.h"
 
-#include <fstream>
 #include <vector>
 
 #include "platform/os/version_block.h"
 
 namespace slp {
-namespace {
-
-std::vector<std::uint8_t> ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  const std::streamoff size = in.tellg();
-  if (size <= 0) return {};
-  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(bytes.data()), size);
-  bytes.resize(static_cast<std::size_t>(in.gcount()));
-  return bytes;
-}
-
-}  // namespace
 
 void ReadVersionInfo(const std::string& file_name, TFileVersionInfo& info) {
-  // /proc/self/exe opens the image that runs, even after its file was replaced.
-  const std::vector<std::uint8_t> file =
-      ReadFileBytes(file_name.empty() ? "/proc/self/exe" : file_name);
-  const ByteView block = FindVersionBlock(file);
+  // The running program's block is in its memory; another program's is read from its file.
+  std::vector<std::uint8_t> file_block;
+  ByteView block;
+  if (file_name.empty()) {
+    block = OwnVersionBlock();
+  } else {
+    file_block = ReadVersionBlock(file_name);
+    block = file_block;
+  }
 
   if (!block.empty()) {
     if (const auto fixed = QueryFixedFileInfo(block)) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/os/text.h"
+
 extern char** environ;
 
 namespace slp {
@@ -9,24 +11,7 @@ namespace {
 
 constexpr std::size_t kBufferChars = 1024;
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
-}
-
-// UTF-16 units of a UTF-8 text: one per sequence, two for the four-byte ones.
-std::size_t Utf16Length(std::string_view text) {
-  std::size_t units = 0;
-  for (const char ch : text) {
-    const auto c = static_cast<unsigned char>(ch);
-    if ((c & 0xC0) != 0x80) ++units;
-    if (c >= 0xF0) ++units;
-  }
-  return units;
-}
+using text::EqualsIgnoreAsciiCase;
 
 std::optional<std::string> NonEmpty(const std::optional<std::string>& value) {
   if (!value || value->empty()) return std::nullopt;
@@ -35,7 +20,7 @@ std::optional<std::string> NonEmpty(const std::optional<std::string>& value) {
 
 std::optional<std::string> Lookup(std::string_view name, const EnvironmentLookup& lookup) {
   std::optional<std::string> value = lookup(name);
-  if (!EqualsIgnoreCase(name, "APPDATA")) return value;
+  if (!EqualsIgnoreAsciiCase(name, "APPDATA")) return value;
   // An empty APPDATA would put the settings at the root of the file system.
   if (value && !value->empty()) return value;
   // The per-user configuration folder of the free desktops.
@@ -61,7 +46,8 @@ EnvironmentLookup SystemEnvironment() {
       if (eq == std::string_view::npos) continue;
       const std::string_view entry_name = text.substr(0, eq);
       if (entry_name == name) return std::string(text.substr(eq + 1));
-      if (!loose && EqualsIgnoreCase(entry_name, name)) loose = std::string(text.substr(eq + 1));
+      if (!loose && EqualsIgnoreAsciiCase(entry_name, name))
+        loose = std::string(text.substr(eq + 1));
     }
     return loose;
   };
@@ -92,13 +78,11 @@ bool ExpandEnvironment(const std::string& text, std::string& result,
   }
   // The text is the buffer's up to its first zero.
   expanded.resize(std::min(expanded.size(), expanded.find('\0')));
-  if (Utf16Length(expanded) + 1 > kBufferChars) {
+  if (text::Utf16Units(expanded) + 1 > kBufferChars) {
     result = text;
     return false;
   }
-  const auto first = std::find_if_not(expanded.begin(), expanded.end(), IsBlankOrControl);
-  const auto last = std::find_if_not(expanded.rbegin(), expanded.rend(), IsBlankOrControl).base();
-  result = first < last ? std::string(first, last) : std::string();
+  result = text::Trim(expanded, IsBlankOrControl);
   return true;
 }
 

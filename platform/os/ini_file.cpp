@@ -12,26 +12,14 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/os/text.h"
+
 namespace slp {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
-}
+using text::Trim;
 
 struct Line {
   std::size_t begin = 0;
@@ -110,7 +98,7 @@ void Walk(std::string_view text, std::string_view section, Visit&& visit) {
   bool inside = false;
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const Entry e = Classify(ContentOf(text, lines[i]));
-    if (e.kind == Entry::Kind::kSection) inside = EqualsIgnoreCase(e.name, section);
+    if (e.kind == Entry::Kind::kSection) inside = text::EqualsIgnoreAsciiCase(e.name, section);
     if (!visit(lines[i], e, inside)) return;
   }
 }
@@ -150,7 +138,7 @@ std::optional<std::string> IniDocument::ReadString(std::string_view section,
                                                    std::string_view key) const {
   std::optional<std::string> found;
   Walk(text_, section, [&](const Line&, const Entry& e, bool inside) {
-    if (inside && e.kind == Entry::Kind::kKey && EqualsIgnoreCase(e.name, key)) {
+    if (inside && e.kind == Entry::Kind::kKey && text::EqualsIgnoreAsciiCase(e.name, key)) {
       found = std::string(e.value);
       return false;
     }
@@ -185,7 +173,7 @@ bool IniDocument::WriteString(std::string_view section, std::string_view key,
       if (in_first) after = line;
     }
     if (!inside || e.kind != Entry::Kind::kKey) return true;
-    if (EqualsIgnoreCase(e.name, key)) {
+    if (text::EqualsIgnoreAsciiCase(e.name, key)) {
       key_line = line;
       key_name_at = e.name_at + (ContentOf(text_, line).data() - (text_.data() + line.begin));
       return false;

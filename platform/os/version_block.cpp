@@ -1,97 +1,29 @@
 #include "platform/os/version_block.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
-#include <charconv>
+#include <cerrno>
 #include <cstdio>
 #include <functional>
 #include <iterator>
 
+#include "platform/os/text.h"
+
+// The linker marks the bounds of a section whose name is a C identifier (kVersionSectionName).
+// Weak: a program that carries no version block links all the same and finds none.
+extern "C" {
+extern const std::uint8_t __start_slp_version[] __attribute__((weak));
+extern const std::uint8_t __stop_slp_version[] __attribute__((weak));
+}
+
 namespace slp {
 namespace {
 
-// ---------------------------------------------------------------------------------------------
-// Text helpers
-
 using Utf16 = std::u16string;
-
-// Strict UTF-8 to UTF-16: overlong forms, surrogates and values above U+10FFFF are refused.
-bool Utf8ToUtf16(std::string_view in, Utf16& out) {
-  out.clear();
-  std::size_t i = 0;
-  while (i < in.size()) {
-    const auto c = static_cast<unsigned char>(in[i]);
-    std::uint32_t cp = 0;
-    std::size_t extra = 0;
-    if (c < 0x80) {
-      cp = c;
-    } else if (c >= 0xC2 && c <= 0xDF) {
-      cp = c & 0x1F;
-      extra = 1;
-    } else if (c >= 0xE0 && c <= 0xEF) {
-      cp = c & 0x0F;
-      extra = 2;
-    } else if (c >= 0xF0 && c <= 0xF4) {
-      cp = c & 0x07;
-      extra = 3;
-    } else {
-      return false;
-    }
-    if (in.size() - i - 1 < extra) return false;
-    for (std::size_t k = 1; k <= extra; ++k) {
-      const auto cc = static_cast<unsigned char>(in[i + k]);
-      if ((cc & 0xC0) != 0x80) return false;
-      cp = (cp << 6) | (cc & 0x3F);
-    }
-    if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
-        (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return false;
-    }
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
-    }
-    i += extra + 1;
-  }
-  return true;
-}
-
-void AppendUtf8(std::uint32_t cp, std::string& out) {
-  if (cp < 0x80) {
-    out.push_back(static_cast<char>(cp));
-  } else if (cp < 0x800) {
-    out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else if (cp < 0x10000) {
-    out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  } else {
-    out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-    out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-  }
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
-
-char16_t FoldAscii(char16_t c) { return (c >= u'A' && c <= u'Z') ? c + (u'a' - u'A') : c; }
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(static_cast<unsigned char>(x)) ==
-                  FoldAscii(static_cast<unsigned char>(y));
-         });
-}
+using text::FoldAscii;
 
 // ---------------------------------------------------------------------------------------------
 // Byte access. Every caller has checked that the bytes exist.
@@ -112,57 +44,10 @@ std::uint64_t Read64(ByteView b, std::size_t at) {
 
 std::size_t Align4(std::size_t at) { return (at + 3) & ~static_cast<std::size_t>(3); }
 
-// ---------------------------------------------------------------------------------------------
-// Builder
-
-class BlockWriter {
- public:
-  explicit BlockWriter(std::vector<std::uint8_t>& out) : out_(out) {}
-
-  void U16(std::uint16_t v) {
-    out_.push_back(static_cast<std::uint8_t>(v & 0xFF));
-    out_.push_back(static_cast<std::uint8_t>(v >> 8));
-  }
-  void U32(std::uint32_t v) {
-    U16(static_cast<std::uint16_t>(v & 0xFFFF));
-    U16(static_cast<std::uint16_t>(v >> 16));
-  }
-  void Text(const Utf16& text) {
-    for (char16_t c : text) U16(c);
-    U16(0);
-  }
-  void Pad() {
-    while (out_.size() % 4 != 0) out_.push_back(0);
-  }
-
-  // Header, key and the padding before the value; the length is patched by End.
-  std::size_t Begin(std::uint16_t value_length, std::uint16_t type, const Utf16& key) {
-    Pad();
-    const std::size_t start = out_.size();
-    U16(0);
-    U16(value_length);
-    U16(type);
-    Text(key);
-    Pad();
-    return start;
-  }
-
-  bool End(std::size_t start) {
-    const std::size_t length = out_.size() - start;
-    if (length > 0xFFFF) return false;
-    out_[start] = static_cast<std::uint8_t>(length & 0xFF);
-    out_[start + 1] = static_cast<std::uint8_t>(length >> 8);
-    return true;
-  }
-
- private:
-  std::vector<std::uint8_t>& out_;
-};
-
 Utf16 Ascii16(std::string_view ascii) { return Utf16(ascii.begin(), ascii.end()); }
 
 // ---------------------------------------------------------------------------------------------
-// Reader
+// Nodes
 
 struct Node {
   std::size_t start = 0;
@@ -240,17 +125,15 @@ bool TreeFits(ByteView b, const Node& node, int depth) {
   return listed && fits;
 }
 
-constexpr std::size_t kFixedInfoSize = 52;
 constexpr std::uint32_t kFixedSignature = 0xFEEF04BD;
-constexpr char kRootKey[] = "VS_VERSION_INFO";
 
 // A consistent block at the start of `candidate`: returns its bytes, or an empty view.
 ByteView ValidBlockAt(ByteView candidate) {
   const auto root = ReadNode(candidate, 0, candidate.size());
-  if (!root || root->type > 1 || !KeyEquals(candidate, *root, Ascii16(kRootKey), false)) {
+  if (!root || root->type > 1 || !KeyEquals(candidate, *root, Ascii16(kVersionRootKey), false)) {
     return {};
   }
-  if (root->value_size != 0 && (root->value_size != kFixedInfoSize ||
+  if (root->value_size != 0 && (root->value_size != kFixedFileInfoSize ||
                                 Read32(candidate, root->value_start) != kFixedSignature)) {
     return {};
   }
@@ -259,46 +142,83 @@ ByteView ValidBlockAt(ByteView candidate) {
   return candidate.first(root->end);
 }
 
-// The bytes of a named section of a little-endian ELF file; empty when there is none.
-ByteView ElfSection(ByteView f, std::string_view name) {
+// The first consistent block anywhere in `bytes`.
+ByteView SearchVersionBlock(ByteView bytes) {
+  std::vector<std::uint8_t> needle;
+  for (const char c : std::string_view(kVersionRootKey, sizeof kVersionRootKey)) {
+    needle.push_back(static_cast<std::uint8_t>(c));
+    needle.push_back(0);
+  }
+  auto at = bytes.begin();
+  for (;;) {
+    at = std::search(at, bytes.end(), needle.begin(), needle.end());
+    if (at == bytes.end()) return {};
+    const auto key_offset = static_cast<std::size_t>(at - bytes.begin());
+    if (key_offset >= 6) {
+      const ByteView block = ValidBlockAt(bytes.subspan(key_offset - 6));
+      if (!block.empty()) return block;
+    }
+    ++at;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------
+// ELF section lookup, on whatever holds the file: its bytes in memory or the open file.
+
+// `size` bytes at `offset`, fewer where the file ends.
+using ReadAt = std::function<std::vector<std::uint8_t>(std::uint64_t offset, std::size_t size)>;
+
+struct Range {
+  std::uint64_t offset = 0;
+  std::uint64_t size = 0;
+};
+
+// Where a named section of a little-endian ELF file of `file_size` bytes lies; nullopt when
+// the file is no such ELF file, has no such section or its tables leave the file.
+std::optional<Range> ElfSection(const ReadAt& read, std::uint64_t file_size,
+                                std::string_view name) {
+  const std::vector<std::uint8_t> header = read(0, 64);
+  const ByteView f(header);
   if (f.size() < 52 || f[0] != 0x7F || f[1] != 'E' || f[2] != 'L' || f[3] != 'F' || f[5] != 1) {
-    return {};
+    return std::nullopt;
   }
   const bool is64 = f[4] == 2;
-  if (!is64 && f[4] != 1) return {};
-  if (is64 && f.size() < 64) return {};
+  if (!is64 && f[4] != 1) return std::nullopt;
+  if (is64 && f.size() < 64) return std::nullopt;
   const std::uint64_t shoff = is64 ? Read64(f, 0x28) : Read32(f, 0x20);
   const std::size_t entsize = Read16(f, is64 ? 0x3A : 0x2E);
   const std::size_t count = Read16(f, is64 ? 0x3C : 0x30);
   const std::size_t strndx = Read16(f, is64 ? 0x3E : 0x32);
-  if (entsize < (is64 ? 64u : 40u) || strndx >= count || shoff > f.size() ||
-      count * entsize > f.size() - shoff) {
-    return {};
+  if (entsize < (is64 ? 64u : 40u) || strndx >= count || shoff > file_size ||
+      count * entsize > file_size - shoff) {
+    return std::nullopt;
   }
-  // Offset and size of section i, checked against the file.
-  auto range = [&](std::size_t i, std::uint64_t& offset, std::uint64_t& size) {
-    const std::size_t h = shoff + i * entsize;
-    offset = is64 ? Read64(f, h + 0x18) : Read32(f, h + 0x10);
-    size = is64 ? Read64(f, h + 0x20) : Read32(f, h + 0x14);
-    return offset <= f.size() && size <= f.size() - offset;
+  const std::vector<std::uint8_t> table_bytes = read(shoff, count * entsize);
+  if (table_bytes.size() != count * entsize) return std::nullopt;
+  const ByteView table(table_bytes);
+  // Offset, size and type of section i, its place checked against the file.
+  auto section = [&](std::size_t i, Range& range) {
+    const std::size_t h = i * entsize;
+    range.offset = is64 ? Read64(table, h + 0x18) : Read32(table, h + 0x10);
+    range.size = is64 ? Read64(table, h + 0x20) : Read32(table, h + 0x14);
+    return range.offset <= file_size && range.size <= file_size - range.offset;
   };
-  std::uint64_t str_offset = 0;
-  std::uint64_t str_size = 0;
-  if (!range(strndx, str_offset, str_size)) return {};
-  const ByteView names = f.subspan(str_offset, str_size);
+  Range names_range;
+  if (!section(strndx, names_range)) return std::nullopt;
+  const std::vector<std::uint8_t> names_bytes =
+      read(names_range.offset, static_cast<std::size_t>(names_range.size));
+  const ByteView names(names_bytes);
   for (std::size_t i = 0; i < count; ++i) {
-    const std::size_t h = shoff + i * entsize;
-    const std::uint32_t name_at = Read32(f, h);
-    const std::uint32_t type = Read32(f, h + 4);
+    const std::uint32_t name_at = Read32(table, i * entsize);
+    const std::uint32_t type = Read32(table, i * entsize + 4);
     if (type == 8 /* SHT_NOBITS */ || name_at >= names.size()) continue;
     const auto* first = reinterpret_cast<const char*>(names.data()) + name_at;
     const std::size_t room = names.size() - name_at;
     const std::string_view section_name(first, std::find(first, first + room, '\0') - first);
-    std::uint64_t offset = 0;
-    std::uint64_t size = 0;
-    if (section_name == name && range(i, offset, size)) return f.subspan(offset, size);
+    Range range;
+    if (section_name == name && section(i, range)) return range;
   }
-  return {};
+  return std::nullopt;
 }
 
 std::optional<Node> FindPath(ByteView block, std::string_view path) {
@@ -308,7 +228,7 @@ std::optional<Node> FindPath(ByteView block, std::string_view path) {
     if (path.empty()) return node;
     const std::size_t cut = path.find('\\');
     Utf16 key;
-    if (!Utf8ToUtf16(path.substr(0, cut), key)) return std::nullopt;
+    if (!text::Utf8ToUtf16(path.substr(0, cut), key)) return std::nullopt;
     path = cut == std::string_view::npos ? std::string_view() : path.substr(cut);
     std::optional<Node> found;
     const bool listed = ForEachChild(block, *node, [&](const Node& child) {
@@ -322,51 +242,6 @@ std::optional<Node> FindPath(ByteView block, std::string_view path) {
   return std::nullopt;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Description text
-
-bool ParseNumber(std::string_view text, std::uint32_t& value) {
-  int base = 10;
-  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-    text.remove_prefix(2);
-    base = 16;
-  }
-  const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value, base);
-  return ec == std::errc() && end == text.data() + text.size() && !text.empty();
-}
-
-// "1.2.0.26" (one to four parts, missing parts are 0) into the two double words.
-bool ParseVersion(std::string_view text, std::uint32_t& ms, std::uint32_t& ls) {
-  std::uint16_t parts[4] = {0, 0, 0, 0};
-  std::size_t count = 0;
-  for (;;) {
-    const std::size_t dot = text.find('.');
-    const std::string_view part = Trim(text.substr(0, dot));
-    std::uint32_t value = 0;
-    if (count == 4 || part.empty() || part.find_first_not_of("0123456789") != part.npos ||
-        !ParseNumber(part, value) || value > 0xFFFF) {
-      return false;
-    }
-    parts[count++] = static_cast<std::uint16_t>(value);
-    if (dot == std::string_view::npos) break;
-    text.remove_prefix(dot + 1);
-  }
-  ms = (static_cast<std::uint32_t>(parts[0]) << 16) | parts[1];
-  ls = (static_cast<std::uint32_t>(parts[2]) << 16) | parts[3];
-  return true;
-}
-
-bool ParseTranslationKey(std::string_view text, VersionTranslation& t) {
-  if (text.size() != 8 || text.find_first_not_of("0123456789abcdefABCDEF") != text.npos) {
-    return false;
-  }
-  std::uint32_t value = 0;
-  std::from_chars(text.data(), text.data() + 8, value, 16);
-  t.language = static_cast<std::uint16_t>(value >> 16);
-  t.code_page = static_cast<std::uint16_t>(value & 0xFFFF);
-  return true;
-}
-
 }  // namespace
 
 std::string TranslationKey(VersionTranslation translation) {
@@ -375,224 +250,63 @@ std::string TranslationKey(VersionTranslation translation) {
   return text;
 }
 
-bool ParseVersionDescription(std::string_view text, VersionDescription& description,
-                             std::string& error) {
-  description = VersionDescription();
-  enum class Section { kNone, kFixed, kVar, kStrings } section = Section::kNone;
-  bool has_file_version = false;
-  bool has_product_version = false;
-  bool has_translation_line = false;
-  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
-  std::size_t line_number = 0;
-  auto fail = [&](const std::string& why) {
-    error = "line " + std::to_string(line_number) + ": " + why;
-    return false;
-  };
-  while (!text.empty()) {
-    ++line_number;
-    const std::size_t eol = text.find('\n');
-    const std::string_view line = Trim(text.substr(0, eol));
-    text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
-    if (line.empty() || line.front() == '#' || line.front() == ';') continue;
-    if (line.front() == '[') {
-      if (line.back() != ']') return fail("section header without ']'");
-      const std::string_view name = Trim(line.substr(1, line.size() - 2));
-      if (EqualsIgnoreCase(name, "FixedFileInfo")) {
-        section = Section::kFixed;
-      } else if (EqualsIgnoreCase(name, "VarFileInfo")) {
-        section = Section::kVar;
-      } else if (EqualsIgnoreCase(name.substr(0, 15), "StringFileInfo ")) {
-        VersionStringTable table;
-        if (!ParseTranslationKey(Trim(name.substr(15)), table.translation)) {
-          return fail("a string table needs 8 hexadecimal digits (language, code page)");
-        }
-        for (const auto& other : description.string_tables) {
-          if (other.translation == table.translation) return fail("string table given twice");
-        }
-        description.string_tables.push_back(std::move(table));
-        section = Section::kStrings;
-      } else {
-        return fail("unknown section '" + std::string(name) + "'");
-      }
-      continue;
-    }
-    const std::size_t eq = line.find('=');
-    if (eq == std::string_view::npos) return fail("expected key = value");
-    const std::string_view key = Trim(line.substr(0, eq));
-    std::string_view value = Trim(line.substr(eq + 1));
-    if (key.empty()) return fail("empty key");
-    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-      value = value.substr(1, value.size() - 2);
-    }
-    VersionFixedInfo& fixed = description.fixed;
-    switch (section) {
-      case Section::kNone:
-        return fail("key outside a section");
-      case Section::kFixed: {
-        struct Field {
-          const char* name;
-          std::uint32_t* target;
-        };
-        const Field fields[] = {{"FileFlagsMask", &fixed.file_flags_mask},
-                                {"FileFlags", &fixed.file_flags},
-                                {"FileOS", &fixed.file_os},
-                                {"FileType", &fixed.file_type},
-                                {"FileSubtype", &fixed.file_subtype}};
-        if (EqualsIgnoreCase(key, "FileVersion")) {
-          if (!ParseVersion(value, fixed.file_version_ms, fixed.file_version_ls)) {
-            return fail("a version is up to four numbers 0..65535 separated by dots");
-          }
-          has_file_version = true;
-          break;
-        }
-        if (EqualsIgnoreCase(key, "ProductVersion")) {
-          if (!ParseVersion(value, fixed.product_version_ms, fixed.product_version_ls)) {
-            return fail("a version is up to four numbers 0..65535 separated by dots");
-          }
-          has_product_version = true;
-          break;
-        }
-        const auto field = std::find_if(std::begin(fields), std::end(fields), [&](const Field& f) {
-          return EqualsIgnoreCase(key, f.name);
-        });
-        if (field == std::end(fields)) return fail("unknown key '" + std::string(key) + "'");
-        if (!ParseNumber(value, *field->target)) return fail("not a 32-bit number");
-        break;
-      }
-      case Section::kVar: {
-        if (!EqualsIgnoreCase(key, "Translation")) {
-          return fail("unknown key '" + std::string(key) + "'");
-        }
-        has_translation_line = true;
-        std::string_view list = value;
-        while (!list.empty()) {
-          const std::size_t cut = list.find_first_of(", \t");
-          const std::string_view item = list.substr(0, cut);
-          list = cut == std::string_view::npos ? std::string_view() : list.substr(cut + 1);
-          if (item.empty()) continue;
-          VersionTranslation t;
-          if (!ParseTranslationKey(item, t)) {
-            return fail("a translation is 8 hexadecimal digits (language, code page)");
-          }
-          description.translations.push_back(t);
-        }
-        break;
-      }
-      case Section::kStrings: {
-        auto& strings = description.string_tables.back().strings;
-        for (const auto& [k, v] : strings) {
-          if (EqualsIgnoreCase(k, key)) return fail("key '" + std::string(key) + "' given twice");
-        }
-        Utf16 probe;
-        if (!Utf8ToUtf16(key, probe) || !Utf8ToUtf16(value, probe)) {
-          return fail("text is not valid UTF-8");
-        }
-        // A zero would end the text early; a backslash separates keys in a query path.
-        if (key.find('\\') != key.npos || key.find('\0') != key.npos ||
-            value.find('\0') != value.npos) {
-          return fail("a key holds a backslash or a zero byte, or a value a zero byte");
-        }
-        strings.emplace_back(std::string(key), std::string(value));
-        break;
-      }
-    }
-  }
-  line_number = 0;
-  if (!has_file_version) return fail("FileVersion is missing from [FixedFileInfo]");
-  if (!has_product_version) {
-    description.fixed.product_version_ms = description.fixed.file_version_ms;
-    description.fixed.product_version_ls = description.fixed.file_version_ls;
-  }
-  if (!has_translation_line) {
-    for (const auto& table : description.string_tables) {
-      description.translations.push_back(table.translation);
-    }
-  }
-  for (const auto& t : description.translations) {
-    const bool has_table =
-        std::any_of(description.string_tables.begin(), description.string_tables.end(),
-                    [&](const VersionStringTable& table) { return table.translation == t; });
-    if (!has_table) return fail("translation " + TranslationKey(t) + " has no string table");
-  }
-  return true;
-}
-
-bool BuildVersionBlock(const VersionDescription& description, std::vector<std::uint8_t>& block,
-                       std::string& error) {
-  block.clear();
-  BlockWriter w(block);
-  const VersionFixedInfo& f = description.fixed;
-  const std::size_t root = w.Begin(kFixedInfoSize, 0, Ascii16(kRootKey));
-  for (std::uint32_t v :
-       {f.signature, f.struc_version, f.file_version_ms, f.file_version_ls, f.product_version_ms,
-        f.product_version_ls, f.file_flags_mask, f.file_flags, f.file_os, f.file_type,
-        f.file_subtype, f.file_date_ms, f.file_date_ls}) {
-    w.U32(v);
-  }
-  auto too_long = [&](const std::string& what) {
-    error = what + " is longer than 65535 bytes";
-    block.clear();
-    return false;
-  };
-  if (!description.string_tables.empty()) {
-    const std::size_t file_info = w.Begin(0, 1, Ascii16("StringFileInfo"));
-    for (const auto& table : description.string_tables) {
-      const std::size_t table_start = w.Begin(0, 1, Ascii16(TranslationKey(table.translation)));
-      for (const auto& [key, value] : table.strings) {
-        Utf16 key16;
-        Utf16 value16;
-        if (!Utf8ToUtf16(key, key16) || !Utf8ToUtf16(value, value16)) {
-          error = "string '" + key + "' is not valid UTF-8";
-          block.clear();
-          return false;
-        }
-        if (value16.size() + 1 > 0xFFFF) return too_long("string '" + key + "'");
-        const std::size_t string_start =
-            w.Begin(static_cast<std::uint16_t>(value16.size() + 1), 1, key16);
-        w.Text(value16);
-        if (!w.End(string_start)) return too_long("string '" + key + "'");
-      }
-      if (!w.End(table_start)) return too_long("string table " + TranslationKey(table.translation));
-    }
-    if (!w.End(file_info)) return too_long("StringFileInfo");
-  }
-  if (!description.translations.empty()) {
-    if (description.translations.size() * 4 > 0xFFFF) return too_long("Translation");
-    const std::size_t var_info = w.Begin(0, 1, Ascii16("VarFileInfo"));
-    const std::size_t var = w.Begin(static_cast<std::uint16_t>(description.translations.size() * 4),
-                                    0, Ascii16("Translation"));
-    for (const auto& t : description.translations) {
-      w.U16(t.language);
-      w.U16(t.code_page);
-    }
-    if (!w.End(var) || !w.End(var_info)) return too_long("VarFileInfo");
-  }
-  if (!w.End(root)) return too_long("the version block");
-  return true;
+ByteView OwnVersionBlock() {
+  const std::uint8_t* begin = __start_slp_version;
+  const std::uint8_t* end = __stop_slp_version;
+  if (begin == nullptr || end <= begin) return {};
+  return ValidBlockAt(ByteView(begin, end));
 }
 
 ByteView FindVersionBlock(ByteView file) {
-  const ByteView section = ElfSection(file, kVersionSectionName);
-  if (!section.empty()) {
-    const ByteView own = ValidBlockAt(section);
+  const ReadAt read = [file](std::uint64_t offset, std::size_t size) {
+    if (offset >= file.size()) return std::vector<std::uint8_t>();
+    const ByteView part = file.subspan(offset, std::min<std::uint64_t>(size, file.size() - offset));
+    return std::vector<std::uint8_t>(part.begin(), part.end());
+  };
+  if (const auto section = ElfSection(read, file.size(), kVersionSectionName)) {
+    const ByteView own = ValidBlockAt(file.subspan(section->offset, section->size));
     if (!own.empty()) return own;
   }
-  std::vector<std::uint8_t> needle;
-  for (const char c : std::string_view(kRootKey, sizeof kRootKey)) {
-    needle.push_back(static_cast<std::uint8_t>(c));
-    needle.push_back(0);
-  }
-  auto at = file.begin();
-  for (;;) {
-    at = std::search(at, file.end(), needle.begin(), needle.end());
-    if (at == file.end()) return {};
-    const auto key_offset = static_cast<std::size_t>(at - file.begin());
-    if (key_offset >= 6) {
-      const ByteView block = ValidBlockAt(file.subspan(key_offset - 6));
-      if (!block.empty()) return block;
+  return SearchVersionBlock(file);
+}
+
+std::vector<std::uint8_t> ReadVersionBlock(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return {};
+  struct stat st {};
+  std::vector<std::uint8_t> found;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    const auto file_size = static_cast<std::uint64_t>(st.st_size);
+    const ReadAt read = [fd, file_size](std::uint64_t offset, std::size_t size) {
+      std::vector<std::uint8_t> bytes;
+      if (offset >= file_size) return bytes;
+      bytes.resize(static_cast<std::size_t>(std::min<std::uint64_t>(size, file_size - offset)));
+      std::size_t done = 0;
+      while (done < bytes.size()) {
+        const ssize_t n =
+            pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      bytes.resize(done);
+      return bytes;
+    };
+    if (const auto section = ElfSection(read, file_size, kVersionSectionName)) {
+      const std::vector<std::uint8_t> bytes =
+          read(section->offset, static_cast<std::size_t>(section->size));
+      const ByteView own = ValidBlockAt(bytes);
+      found.assign(own.begin(), own.end());
     }
-    ++at;
+    // Not one of our executables: its block may stand anywhere.
+    if (found.empty()) {
+      const std::vector<std::uint8_t> whole = read(0, static_cast<std::size_t>(file_size));
+      const ByteView block = SearchVersionBlock(whole);
+      found.assign(block.begin(), block.end());
+    }
   }
+  close(fd);
+  return found;
 }
 
 std::optional<VersionValue> QueryVersionValue(ByteView block, std::string_view sub_block) {
@@ -603,7 +317,7 @@ std::optional<VersionValue> QueryVersionValue(ByteView block, std::string_view s
 
 std::optional<VersionFixedInfo> QueryFixedFileInfo(ByteView block) {
   const auto value = QueryVersionValue(block, "\\");
-  if (!value || value->bytes.size() < kFixedInfoSize ||
+  if (!value || value->bytes.size() < kFixedFileInfoSize ||
       Read32(value->bytes, 0) != kFixedSignature) {
     return std::nullopt;
   }
@@ -643,7 +357,7 @@ std::optional<std::string> QueryVersionString(ByteView block, std::string_view s
       }
     }
     if (c >= 0xD800 && c <= 0xDFFF) c = 0xFFFD;  // a lone surrogate
-    AppendUtf8(c, text);
+    text::AppendUtf8(c, text);
   }
   return text;
 }

@@ -1,14 +1,15 @@
 #pragma once
-// The standard VS_VERSIONINFO structure: a build-time description, the builder that turns it
-// into bytes, and a reader that finds a block inside a whole executable file and walks it the
-// way the system's version-information query does.
+// Reading the standard VS_VERSIONINFO structure: finding a program's block (in its own
+// memory, in a file's section, or anywhere in a file's bytes) and walking it the way the
+// system's version-information query does. The build tool that makes blocks has its own
+// library.
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace slp {
@@ -32,45 +33,36 @@ struct VersionFixedInfo {
   std::uint32_t file_date_ls = 0;
 };
 
+// The key of the root node and the size of the fixed part it holds.
+inline constexpr char kVersionRootKey[] = "VS_VERSION_INFO";
+inline constexpr std::size_t kFixedFileInfoSize = 52;
+
 struct VersionTranslation {
   std::uint16_t language = 0;
   std::uint16_t code_page = 0;
   bool operator==(const VersionTranslation&) const = default;
 };
 
-// One StringTable: its key is the translation as 8 hexadecimal digits; strings are UTF-8.
-struct VersionStringTable {
-  VersionTranslation translation;
-  std::vector<std::pair<std::string, std::string>> strings;
-};
-
-struct VersionDescription {
-  VersionFixedInfo fixed;
-  std::vector<VersionTranslation> translations;  // in the order of the Translation entry
-  std::vector<VersionStringTable> string_tables;
-};
-
-// Reads the text form of a description (see resources/*.version). On failure returns false
-// and names the line in `error`.
-bool ParseVersionDescription(std::string_view text, VersionDescription& description,
-                             std::string& error);
-
-// Builds the VS_VERSIONINFO bytes. Fails (false, `error`) when a node outgrows its 16-bit
-// length or a string is not valid UTF-8.
-bool BuildVersionBlock(const VersionDescription& description, std::vector<std::uint8_t>& block,
-                       std::string& error);
-
 // The translation as a StringTable key: language then code page, 8 upper-case hex digits.
 std::string TranslationKey(VersionTranslation translation);
 
 // The section an embedded block lives in, so that a reader prefers the executable's own block
-// over blocks of other programs carried as data inside it.
-inline constexpr char kVersionSectionName[] = ".slp_version";
+// over blocks of other programs carried as data inside it. A C identifier, so that the linker
+// marks its bounds for the running program (see OwnVersionBlock).
+inline constexpr char kVersionSectionName[] = "slp_version";
+
+// The running program's own block, read from its memory; empty when it carries none.
+ByteView OwnVersionBlock();
 
 // Locates a valid version block inside a file's bytes: the ELF section above when the file
-// has one, else the first "VS_VERSION_INFO" key whose whole node tree is consistent. Returns
-// a view into `file`, empty when there is none.
+// has one holding a valid block, else the first "VS_VERSION_INFO" key whose whole node tree
+// is consistent. Returns a view into `file`, empty when there is none.
 ByteView FindVersionBlock(ByteView file);
+
+// The version block of the file at `path`, as FindVersionBlock finds it, reading only the ELF
+// headers and the section when the file has a valid one. Empty when there is none or the
+// file cannot be read.
+std::vector<std::uint8_t> ReadVersionBlock(const std::string& path);
 
 struct VersionValue {
   ByteView bytes;        // the value as stored (text: UTF-16LE, possibly with its terminator)

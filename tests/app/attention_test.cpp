@@ -12,6 +12,7 @@
 
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/tray_icon.h"
+#include "support/wait.h"
 #include "window_fixture.h"
 
 namespace slp {
@@ -91,8 +92,28 @@ TEST(ChangeDetectionThroughTheWindow, ScenarioAnnouncesOneChangeAtATime) {
     }
     EXPECT_EQ(f.LastTime(), step.time_after);
     EXPECT_EQ(f.LastNotif(), step.notif_after);
-    EXPECT_TRUE(f.tmrRefresh->isActive());  // restarted at the end of every check
+    EXPECT_TRUE(f.tmrRefresh->isActive());  // running again after every check
   }
+}
+
+TEST(ChangeDetectionThroughTheWindow, CheckLeavesAFullIntervalUntilTheNextRefresh) {
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  w.Stream(Page("Stream", "09:41", "3"));
+  ASSERT_TRUE(f.tmrRefresh->isActive());
+  // A short interval, so that a good part of it can run out before the check.
+  f.tmrRefresh->start(4000);
+  const int interval = f.tmrRefresh->interval();
+  ASSERT_TRUE(testing::WaitFor([&] { return f.tmrRefresh->remainingTime() < interval / 2; }));
+  const int remaining_before = f.tmrRefresh->remainingTime();
+  w.Stream(Page("Stream", "09:55", "3"));  // a change, announced before the restart
+  EXPECT_EQ(f.LastTime(), "09:55");
+  ASSERT_TRUE(f.tmrRefresh->isActive());
+  EXPECT_EQ(f.tmrRefresh->interval(), interval);
+  // The check started the interval again: more remains than before it, more than half.
+  EXPECT_GT(f.tmrRefresh->remainingTime(), remaining_before);
+  EXPECT_GT(f.tmrRefresh->remainingTime(), interval / 2);
 }
 
 TEST(ChangeDetectionThroughTheWindow, UncheckedBoxReturnsAtOnceAndLeavesTheTimer) {

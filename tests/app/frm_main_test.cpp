@@ -99,7 +99,6 @@ TEST(MainWindowTest, TextsHintsAndInitialStates) {
   EXPECT_EQ(f.imglOverlay.size(), 4);
   EXPECT_FALSE(f.AuthentificationProcess());
   EXPECT_TRUE(f.LastTime().empty());
-  EXPECT_EQ(w.fake->Options, OptionBit(ChromiumOption::coApplicationCacheDisabled));
 }
 
 TEST(MainWindowTest, EveryControlHasANameForScreenReaders) {

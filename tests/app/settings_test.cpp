@@ -29,7 +29,7 @@ std::string Folder(const QTemporaryDir& config) {
 
 TEST(VersionInformationInTheWindow, CaptionTrayHintAndBalloonTitle) {
   Window w;
-  EXPECT_EQ(w.form->windowTitle(), "Sylpwatch v1.2.0.26");
+  EXPECT_EQ(w.form->windowTitle(), "Sylpwatch v" SLP_NOTIFIER_VERSION);
   EXPECT_EQ(w.form->trycnNotify->Hint(), "Sylpwatch");
   EXPECT_EQ(w.form->trycnNotify->BalloonTitle(), "Sylpwatch");
   EXPECT_EQ(w.form->VersionInfo().fProductName, "Sylpnote");

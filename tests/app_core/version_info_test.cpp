@@ -9,8 +9,9 @@
 
 #include "platform/os/version_block.h"
 #include "support/os_test_support.h"
+#include "support/version_blocks.h"
 
-// The block slp_embed_version put into this test program (resources/slp.version).
+// The block slp_embed_version put into this test program (resources/slp.version.in).
 extern "C" {
 extern const unsigned char slp_version_block[];
 extern const std::size_t slp_version_block_size;
@@ -38,28 +39,35 @@ TEST(ReadVersionInfo, RunningExecutableGivesItsOwnBlock) {
   ReadVersionInfo("", info);
   EXPECT_EQ(info.fCompanyName, "Tarnel");
   EXPECT_EQ(info.fFileDescription, "Show notification on new G+ Posts");
-  EXPECT_EQ(info.fFileVersion, "1.2.0.26");
+  EXPECT_EQ(info.fFileVersion, SLP_NOTIFIER_VERSION);
   EXPECT_EQ(info.fInternalName, "slp.exe");
   // "LegalCopyRight" finds LegalCopyright; "LegalTradeMark" lacks the s of LegalTrademarks.
   EXPECT_NE(info.fLegalCopyRight.find("Tarnel"), std::string::npos) << info.fLegalCopyRight;
   EXPECT_EQ(info.fLegalTradeMark, "");
   EXPECT_EQ(info.fOriginalFileName, "Sylpwatch");
   EXPECT_EQ(info.fProductName, "Sylpnote");
-  EXPECT_EQ(info.fProductVersion, "1.2");
   EXPECT_EQ(info.fComments, "http://www.example.org/tarnel");
-  EXPECT_EQ(info.fMajor, 1);
-  EXPECT_EQ(info.fMinor, 2);
-  EXPECT_EQ(info.fRelease, 0);
-  EXPECT_EQ(info.fBuild, 26);
+  const std::string numbers = std::to_string(info.fMajor) + "." + std::to_string(info.fMinor) +
+                              "." + std::to_string(info.fRelease) + "." +
+                              std::to_string(info.fBuild);
+  EXPECT_EQ(numbers, SLP_NOTIFIER_VERSION);
+  EXPECT_EQ(info.fProductVersion, std::to_string(info.fMajor) + "." + std::to_string(info.fMinor));
 }
 
-TEST(ReadVersionInfo, FindsTheEmbeddedBytesInTheExecutableFile) {
+TEST(ReadVersionInfo, OwnBlockComesFromMemoryAndTheFilesSection) {
+  // In memory: the very bytes the program carries, not a copy read from its file.
+  const ByteView own = OwnVersionBlock();
+  EXPECT_EQ(own.data(), slp_version_block);
+  EXPECT_EQ(own.size(), slp_version_block_size);
+  // The same block in the executable's file, by its section and by a search of all of it.
   std::ifstream in("/proc/self/exe", std::ios::binary);
   const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in),
                                        std::istreambuf_iterator<char>()};
-  const ByteView found = FindVersionBlock(file);
-  ASSERT_EQ(found.size(), slp_version_block_size);
-  EXPECT_TRUE(std::equal(found.begin(), found.end(), slp_version_block));
+  const std::vector<std::uint8_t> from_file = ReadVersionBlock("/proc/self/exe");
+  for (const ByteView found : {FindVersionBlock(file), ByteView(from_file)}) {
+    ASSERT_EQ(found.size(), slp_version_block_size);
+    EXPECT_TRUE(std::equal(found.begin(), found.end(), slp_version_block));
+  }
 }
 
 // Writes `block` into a file between other bytes, as in an executable.
@@ -72,15 +80,6 @@ std::string FileWithBlock(const TempFolder& folder, const std::vector<std::uint8
   out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
   out << after;
   return path;
-}
-
-std::vector<std::uint8_t> BlockFrom(const std::string& text) {
-  VersionDescription d;
-  std::vector<std::uint8_t> block;
-  std::string error;
-  EXPECT_TRUE(ParseVersionDescription(text, d, error) && BuildVersionBlock(d, block, error))
-      << error;
-  return block;
 }
 
 TEST(ReadVersionInfo, StringsComeFromTheFirstTranslationOnly) {
@@ -107,7 +106,7 @@ TEST(ReadVersionInfo, StringsComeFromTheFirstTranslationOnly) {
   for (const auto& c : cases) {
     TempFolder folder;
     TFileVersionInfo info = Stale();
-    ReadVersionInfo(FileWithBlock(folder, BlockFrom(c.description)), info);
+    ReadVersionInfo(FileWithBlock(folder, testing::BuildFromText(c.description)), info);
     EXPECT_EQ(info.fCompanyName, c.company) << c.what;
     EXPECT_EQ(info.fProductName, "") << c.what;  // a key without a value
     EXPECT_EQ(info.fMajor, 2) << c.what;
@@ -121,9 +120,7 @@ TEST(ReadVersionInfo, FirstTranslationWithoutATableGivesEmptyStrings) {
   d.fixed.file_version_ms = 0x00020003;
   d.translations = {{0x040C, 0x04E4}, {0x0409, 0x04B0}};
   d.string_tables = {{{0x0409, 0x04B0}, {{"CompanyName", "Maker"}}}};
-  std::vector<std::uint8_t> block;
-  std::string error;
-  ASSERT_TRUE(BuildVersionBlock(d, block, error)) << error;
+  const std::vector<std::uint8_t> block = testing::Build(d);
   TempFolder folder;
   TFileVersionInfo info = Stale();
   ReadVersionInfo(FileWithBlock(folder, block), info);
@@ -133,7 +130,7 @@ TEST(ReadVersionInfo, FirstTranslationWithoutATableGivesEmptyStrings) {
 
 TEST(ReadVersionInfo, FileWithoutVersionDataEmptiesStringsAndKeepsNumbers) {
   TempFolder folder;
-  std::vector<std::uint8_t> block = BlockFrom(
+  std::vector<std::uint8_t> block = testing::BuildFromText(
       "[FixedFileInfo]\nFileVersion=2.3.4.5\n[StringFileInfo 040904B0]\nCompanyName=Maker\n");
   block[0] = 0xFF;  // the root outgrows what follows: no valid block
   block[1] = 0xFF;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "platform/os/version_block.h"
+#include "tools/version_block/version_description.h"
 
 namespace {
 

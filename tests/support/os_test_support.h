@@ -5,8 +5,6 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -14,6 +12,7 @@
 #include <string>
 
 #include "platform/os/environment.h"
+#include "platform/os/text.h"
 
 namespace slp::testing {
 
@@ -57,13 +56,7 @@ inline void WriteText(const std::string& path, const std::string& text) {
 inline EnvironmentLookup TableEnvironment(std::map<std::string, std::string> variables) {
   return [variables = std::move(variables)](std::string_view name) -> std::optional<std::string> {
     for (const auto& [key, value] : variables) {
-      if (key.size() == name.size() &&
-          std::equal(key.begin(), key.end(), name.begin(), [](char a, char b) {
-            return std::tolower(static_cast<unsigned char>(a)) ==
-                   std::tolower(static_cast<unsigned char>(b));
-          })) {
-        return value;
-      }
+      if (text::EqualsIgnoreAsciiCase(key, name)) return value;
     }
     return std::nullopt;
   };

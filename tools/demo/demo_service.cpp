@@ -1,13 +1,14 @@
 #include "tools/demo/demo_service.h"
 
-#include "monitor/addresses.h"
-
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
+
+#include "monitor/addresses.h"
 
 namespace slp::demo {
 
@@ -28,6 +29,8 @@ std::string Page(const std::string& title, const std::string& body,
 }
 
 }  // namespace
+
+std::string NotifierVersion() { return SLP_NOTIFIER_VERSION; }
 
 StreamState ScheduledState(int tick) {
   StreamState s;
@@ -162,6 +165,12 @@ void Service::Routes() {
 
 int Service::Start() {
   started_ = std::chrono::steady_clock::now();
+  // The library's default also sets SO_REUSEPORT, with which a second service binds a taken
+  // port and the system splits the connections between the two.
+  server_->set_socket_options([](socket_t sock) {
+    int yes = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+  });
   if (options_.port == 0)
     port_ = server_->bind_to_any_port("127.0.0.1");
   else
@@ -206,16 +215,6 @@ std::vector<std::string> Service::Requests() const {
 void Service::SetStreamState(const StreamState& state) {
   std::lock_guard lock(mutex_);
   fixed_state_ = state;
-}
-
-void Service::SetSignedIn(bool signed_in) {
-  std::lock_guard lock(mutex_);
-  signed_in_ = signed_in;
-}
-
-void Service::SetVersionAnswer(const std::string& answer) {
-  std::lock_guard lock(mutex_);
-  options_.version_answer = answer;
 }
 
 }  // namespace slp::demo

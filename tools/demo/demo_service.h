@@ -18,6 +18,9 @@ class Server;
 
 namespace slp::demo {
 
+// The notifier's version this build makes.
+std::string NotifierVersion();
+
 struct Options {
   int port = 0;                  // 0: any free port
   std::string lang = "en";       // "en": marker "Stream"; "fr": marker "FLUX" (other case)
@@ -25,7 +28,7 @@ struct Options {
   bool auto_sign_in = true;      // the sign-in page submits itself
   int change_seconds = 20;       // the stream changes every so many seconds
   std::string partner = "https://partner.demo.invalid";  // partner sign-in origin
-  std::string version_answer = "1.2.0.26";
+  std::string version_answer = NotifierVersion();        // by default nothing newer
   std::string download_file;     // served at the download address
   int lifetime_seconds = 3600;   // the service stops by itself after this long
 };
@@ -50,7 +53,8 @@ class Service {
   Service(const Service&) = delete;
   Service& operator=(const Service&) = delete;
 
-  // Binds and serves on a thread of its own; returns the port, or 0 when binding failed.
+  // Binds and serves on a thread of its own; returns the port, or 0 when binding failed (as
+  // when another program listens on the port).
   int Start();
   void Stop();
   // Blocks until the service stopped (by Stop or when its lifetime ran out).
@@ -61,8 +65,6 @@ class Service {
   std::vector<std::string> Requests() const;
   // Fixes what the stream shows from now on (the schedule stops).
   void SetStreamState(const StreamState& state);
-  void SetSignedIn(bool signed_in);
-  void SetVersionAnswer(const std::string& answer);
 
  private:
   StreamState CurrentState() const;

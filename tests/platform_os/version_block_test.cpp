@@ -2,51 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "support/os_test_support.h"
+#include "support/version_blocks.h"
 
 namespace slp {
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using testing::Build;
+using testing::BuildFromText;
+using testing::Bytes;
+using testing::PutWord;
+using testing::TempFolder;
+using testing::Tiny;
 
-std::uint16_t Word(const Bytes& b, std::size_t at) {
-  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
-}
-
-void PutWord(Bytes& b, std::size_t at, std::uint16_t v) {
-  b[at] = static_cast<std::uint8_t>(v & 0xFF);
-  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-Bytes Build(const VersionDescription& d) {
-  Bytes block;
-  std::string error;
-  EXPECT_TRUE(BuildVersionBlock(d, block, error)) << error;
-  return block;
-}
-
-Bytes BuildFromText(const std::string& text) {
-  VersionDescription d;
-  std::string error;
-  EXPECT_TRUE(ParseVersionDescription(text, d, error)) << error;
-  return Build(d);
-}
-
-// One translation (English, Unicode) with one string: small enough to lay out by hand.
-VersionDescription Tiny() {
-  VersionDescription d;
-  d.fixed.file_version_ms = 0x00010002;
-  d.fixed.file_version_ls = 0x00030004;
-  d.translations = {{0x0409, 0x04B0}};
-  d.string_tables = {{{0x0409, 0x04B0}, {{"A", "b"}}}};
-  return d;
-}
-
-// The notifier's own layout: French (France), Windows Latin 1, the standard keys.
+// Laid out as the notifier's: French (France), Windows Latin 1, the standard keys.
 const char kNotifierText[] = R"(
 [FixedFileInfo]
 FileVersion = 1.2.0.26
@@ -60,47 +33,6 @@ LegalCopyright = Copyright © Tarnel
 LegalTrademarks = Tarnel ™
 OriginalFilename = Sylpwatch
 )";
-
-TEST(VersionBlockBuild, LaysOutNodesAsTheSystemDoes) {
-  const Bytes b = Build(Tiny());
-  // Offsets worked out by hand: header, key, padding to 4, value, children on 4-byte bounds;
-  // a node's length ends with its last child, text values count 16-bit units with the zero.
-  struct Header {
-    std::size_t at;
-    std::uint16_t length, value_length, type;
-    const char* key;
-  } const headers[] = {
-      {0, 236, 52, 0, "VS_VERSION_INFO"}, {92, 76, 0, 1, "StringFileInfo"},
-      {128, 40, 0, 1, "040904B0"},        {152, 16, 2, 1, "A"},
-      {168, 68, 0, 1, "VarFileInfo"},     {200, 36, 4, 0, "Translation"},
-  };
-  ASSERT_EQ(b.size(), 236u);
-  for (const auto& h : headers) {
-    SCOPED_TRACE(h.key);
-    EXPECT_EQ(Word(b, h.at), h.length);
-    EXPECT_EQ(Word(b, h.at + 2), h.value_length);
-    EXPECT_EQ(Word(b, h.at + 4), h.type);
-    const std::size_t key_length = std::strlen(h.key);
-    for (std::size_t i = 0; i <= key_length; ++i) {
-      EXPECT_EQ(Word(b, h.at + 6 + 2 * i), i < key_length ? h.key[i] : 0);
-    }
-  }
-  EXPECT_EQ(Word(b, 40) | (std::uint32_t{Word(b, 42)} << 16), 0xFEEF04BDu);  // signature
-  EXPECT_EQ(Word(b, 164), u'b');    // the String's value...
-  EXPECT_EQ(Word(b, 166), 0);       // ...and its terminator
-  EXPECT_EQ(Word(b, 232), 0x0409);  // Translation: language,
-  EXPECT_EQ(Word(b, 234), 0x04B0);  // then code page
-}
-
-TEST(VersionBlockBuild, RefusesNodesLongerThanTheirLengthField) {
-  VersionDescription d = Tiny();
-  d.string_tables[0].strings.emplace_back("Big", std::string(40000, 'x'));
-  Bytes block;
-  std::string error;
-  EXPECT_FALSE(BuildVersionBlock(d, block, error));
-  EXPECT_NE(error.find("65535"), std::string::npos) << error;
-  EXPECT_TRUE(block.empty());
-}
 
 TEST(VersionBlockQuery, ReadsTheFixedPartTranslationsAndStrings) {
   const Bytes b = BuildFromText(kNotifierText);
@@ -294,6 +226,7 @@ Bytes ElfWithSection(const std::string& name, const Bytes& contents, const Bytes
   return f;
 }
 
+// The same rules through a file as through its bytes in memory.
 TEST(VersionBlockFind, PrefersTheExecutablesOwnSectionOverCarriedPrograms) {
   VersionDescription own_d = Tiny();
   own_d.string_tables[0].strings = {{"ProductName", "Own"}};
@@ -301,19 +234,38 @@ TEST(VersionBlockFind, PrefersTheExecutablesOwnSectionOverCarriedPrograms) {
   carried_d.string_tables[0].strings = {{"ProductName", "Carried"}};
   const Bytes own = Build(own_d);
   const Bytes carried = Build(carried_d);  // an embedded program's block, earlier in the file
-  const char* path = "\\StringFileInfo\\040904B0\\ProductName";
-
-  const Bytes elf = ElfWithSection(kVersionSectionName, own, carried);
-  EXPECT_EQ(QueryVersionString(FindVersionBlock(elf), path), "Own");
-
-  const Bytes other_name = ElfWithSection(".rodata", own, carried);
-  EXPECT_EQ(QueryVersionString(FindVersionBlock(other_name), path), "Carried");
-
-  // A section that holds no valid block: the search over the whole file still works.
   Bytes broken = own;
   PutWord(broken, 0, 9999);
-  const Bytes bad_section = ElfWithSection(kVersionSectionName, broken, carried);
-  EXPECT_EQ(QueryVersionString(FindVersionBlock(bad_section), path), "Carried");
+  const struct {
+    const char* what;
+    Bytes file;
+    std::optional<std::string> product;
+  } cases[] = {
+      {"own section", ElfWithSection(kVersionSectionName, own, carried), "Own"},
+      {"section of another name", ElfWithSection(".rodata", own, carried), "Carried"},
+      // The search over the whole file still works.
+      {"section without a valid block", ElfWithSection(kVersionSectionName, broken, carried),
+       "Carried"},
+      {"not an ELF file", InFile(carried), "Carried"},
+      {"no block at all", ElfWithSection(kVersionSectionName, Bytes(8, 0), Bytes(99, 'A')),
+       std::nullopt},
+  };
+  const char* path = "\\StringFileInfo\\040904B0\\ProductName";
+  TempFolder folder;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(QueryVersionString(FindVersionBlock(c.file), path), c.product);
+    testing::WriteText(folder / "program", std::string(c.file.begin(), c.file.end()));
+    EXPECT_EQ(QueryVersionString(ReadVersionBlock(folder / "program"), path), c.product);
+  }
+}
+
+TEST(VersionBlockFind, NothingToReadIsNoBlock) {
+  TempFolder folder;
+  EXPECT_TRUE(ReadVersionBlock(folder / "missing").empty());
+  EXPECT_TRUE(ReadVersionBlock(folder.Path()).empty());
+  // This test program carries no block of its own.
+  EXPECT_TRUE(OwnVersionBlock().empty());
 }
 
 TEST(VersionBlockFind, SectionTableOutsideTheFileFallsBackToTheSearch) {
@@ -323,77 +275,6 @@ TEST(VersionBlockFind, SectionTableOutsideTheFileFallsBackToTheSearch) {
     PutWord(elf, 0x3C, count);
     const ByteView found = FindVersionBlock(elf);
     EXPECT_EQ(found.data(), elf.data() + 64) << count;  // the first block by search
-  }
-}
-
-TEST(VersionDescriptionText, ReadsTheNotifiersOwnDescription) {
-  const std::string text = testing::ReadText(SLP_SOURCE_DIR "/resources/slp.version");
-  ASSERT_FALSE(text.empty());
-  VersionDescription d;
-  std::string error;
-  ASSERT_TRUE(ParseVersionDescription(text, d, error)) << error;
-  EXPECT_EQ(d.fixed.file_version_ms, 0x00010002u);
-  EXPECT_EQ(d.fixed.file_version_ls, 26u);
-  EXPECT_EQ(d.translations, (std::vector<VersionTranslation>{{0x040C, 1252}}));
-  ASSERT_EQ(d.string_tables.size(), 1u);
-  const auto& strings = d.string_tables[0].strings;
-  ASSERT_EQ(strings.size(), 10u);
-  EXPECT_EQ(strings[1], (std::pair<std::string, std::string>("FileDescription",
-                                                             "Show notification on new G+ Posts")));
-  EXPECT_EQ(strings[7], (std::pair<std::string, std::string>("ProductName", "Sylpnote")));
-}
-
-TEST(VersionDescriptionText, DefaultsAndQuotes) {
-  VersionDescription d;
-  std::string error;
-  ASSERT_TRUE(
-      ParseVersionDescription("\xEF\xBB\xBF[FixedFileInfo]\nFileVersion = 3.4\n"
-                              "FileType = 0x2\n"
-                              "[StringFileInfo 040904b0]\n"
-                              "Padded = \"  two blanks  \"\n",
-                              d, error))
-      << error;
-  EXPECT_EQ(d.fixed.file_version_ms, 0x00030004u);
-  EXPECT_EQ(d.fixed.file_version_ls, 0u);
-  EXPECT_EQ(d.fixed.product_version_ms, d.fixed.file_version_ms);  // product follows file
-  EXPECT_EQ(d.fixed.file_type, 2u);
-  EXPECT_EQ(d.fixed.file_os, 0x00040004u);
-  // Without a Translation line, the string tables in order.
-  EXPECT_EQ(d.translations, (std::vector<VersionTranslation>{{0x0409, 0x04B0}}));
-  EXPECT_EQ(d.string_tables[0].strings[0].second, "  two blanks  ");
-}
-
-TEST(VersionDescriptionText, ErrorsNameTheirLine) {
-  using namespace std::string_view_literals;
-  const struct {
-    std::string_view text;  // may hold zero bytes
-    const char* line;
-  } cases[] = {
-      {"[FixedFileInfo]\nFileVersion = 1.2.3.4.5\n", "line 2"},
-      {"[FixedFileInfo]\nFileVersion = 1.70000\n", "line 2"},
-      {"[FixedFileInfo]\nFileVersion = 1..2\n", "line 2"},
-      {"[FixedFileInfo]\nFileVersion = 1.2\nFileOS = many\n", "line 3"},
-      {"[FixedFileInfo]\nColour = 1\n", "line 2"},
-      {"FileVersion = 1\n", "line 1"},
-      {"[Other]\n", "line 1"},
-      {"[FixedFileInfo\n", "line 1"},
-      {"[FixedFileInfo]\nFileVersion\n", "line 2"},
-      {"[FixedFileInfo]\nFileVersion=1\n[VarFileInfo]\nTranslation = 040C\n", "line 4"},
-      {"[FixedFileInfo]\nFileVersion=1\n[StringFileInfo 0409]\n", "line 3"},
-      {"[FixedFileInfo]\nFileVersion=1\n[StringFileInfo 040904B0]\nA=1\na=2\n", "line 5"},
-      {"[FixedFileInfo]\nFileVersion=1\n[StringFileInfo 040904B0]\n[StringFileInfo 040904B0]\n",
-       "line 4"},
-      {"[FixedFileInfo]\nFileVersion=1\n[StringFileInfo 040904B0]\nA=\xC3\x28\n", "line 4"},
-      {"[FixedFileInfo]\nFileVersion=1\n[StringFileInfo 040904B0]\nA\\B=1\n", "line 4"},
-      {"[FixedFileInfo]\nFileVersion=1\n[StringFileInfo 040904B0]\nA=1\0002\n"sv, "line 4"},
-      {"[FixedFileInfo]\nProductVersion=1\n", "FileVersion"},
-      {"[FixedFileInfo]\nFileVersion=1\n[VarFileInfo]\nTranslation=040C04E4\n", "040C04E4"},
-  };
-  for (const auto& c : cases) {
-    VersionDescription d;
-    std::string error;
-    EXPECT_FALSE(ParseVersionDescription(c.text, d, error)) << c.text;
-    EXPECT_NE(error.find(c.line), std::string::npos) << c.text << " -> " << error;
   }
 }
 

@@ -1,5 +1,5 @@
-// Build tool: turns a version description (resources/*.version) into a C++ source that puts
-// the VS_VERSIONINFO bytes into the executable's own ".slp_version" section.
+// Build tool: turns a version description (resources/*.version.in, configured) into a C++
+// source that puts the VS_VERSIONINFO bytes into the executable's own section.
 //
 //   slp-version-block-gen <description> <output.cpp>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/os/version_block.h"
+#include "tools/version_block/version_description.h"
 
 namespace {
 
@@ -22,8 +22,8 @@ std::string SourceFor(const std::vector<std::uint8_t>& block, const std::string&
       << "extern const unsigned char slp_version_block[];\n"
       << "extern const std::size_t slp_version_block_size;\n"
       << "}\n\n"
-      << "// Kept by compiler and linker although nothing in the program reads it: the reader\n"
-      << "// finds it in the file.\n"
+      << "// Kept by compiler and linker although no code names it: the program reads it\n"
+      << "// through the bounds the linker gives the section.\n"
       << "__attribute__((used, retain, section(\"" << slp::kVersionSectionName
       << "\"), aligned(4)))\n"
       << "const unsigned char slp_version_block[" << block.size() << "] = {";
