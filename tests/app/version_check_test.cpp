@@ -10,12 +10,9 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
-#include <atomic>
-#include <chrono>
 #include <map>
 #include <optional>
 #include <string>
-#include <thread>
 
 #include "platform/ui/dialogs.h"
 #include "platform/ui/tray_icon.h"
@@ -49,6 +46,13 @@ std::string Page(const std::string& time) {
   return "<html><body><div class=\"bar\"><a href=\"/n\"><span><span>3</span></span></a></div>"
          "<div><span>Stream</span></div><div><span><a href=\"/p\">" +
          time + "</a></span> &nbsp;-&nbsp; <span>Public</span></body></html>";
+}
+
+// The version service's handler answering `text`.
+httplib::Server::Handler Answering(std::string text) {
+  return [text](const httplib::Request&, httplib::Response& res) {
+    res.set_content(text, "text/plain");
+  };
 }
 
 // Pumps events for `ms` milliseconds.
@@ -162,9 +166,7 @@ TEST_F(VersionCheckTest, EachReplyAnnouncesOrNot) {
 
 TEST_F(VersionCheckTest, EveryRefreshChecksAgain) {
   LoopbackServer server;
-  server.Routes().Get("/slp/version", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("1.2.1.0", "text/plain");
-  });
+  server.Routes().Get("/slp/version", Answering("1.2.1.0"));
   ASSERT_NE(server.Start(), 0);
   auto w = WindowAsking(server.Origin());
   TfrmMain& f = *w->form;
@@ -188,9 +190,7 @@ TEST_F(VersionCheckTest, EveryRefreshChecksAgain) {
 
 TEST_F(VersionCheckTest, BalloonClickThenUpdateStartsTheUpdate) {
   LoopbackServer server;
-  server.Routes().Get("/slp/version", [](const httplib::Request&, httplib::Response& res) {
-    res.set_content("1.2.1.0", "text/plain");
-  });
+  server.Routes().Get("/slp/version", Answering("1.2.1.0"));
   ASSERT_NE(server.Start(), 0);
   auto w = WindowAsking(server.Origin());
   TfrmMain& f = *w->form;
@@ -207,12 +207,7 @@ TEST_F(VersionCheckTest, BalloonClickThenUpdateStartsTheUpdate) {
 
 TEST_F(VersionCheckTest, WindowLivesOnWhileASlowReplyIsAwaited) {
   LoopbackServer server;
-  std::atomic<bool> answer{false};
-  server.Routes().Get("/slp/version", [&answer](const httplib::Request&, httplib::Response& res) {
-    for (int i = 0; i < 3000 && !answer; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    res.set_content("1.2.1.0", "text/plain");
-  });
+  server.Routes().Get("/slp/version", server.Held(Answering("1.2.1.0")));
   ASSERT_NE(server.Start(), 0);
   auto w = WindowAsking(server.Origin());
   TfrmMain& f = *w->form;
@@ -240,7 +235,7 @@ TEST_F(VersionCheckTest, WindowLivesOnWhileASlowReplyIsAwaited) {
 
   EXPECT_TRUE(f.idhtpClient->InFlight());
   EXPECT_EQ(f.trycnNotify->BalloonHint(), "");
-  answer = true;
+  server.Release();
   ASSERT_TRUE(WaitFor([&] { return !f.idhtpClient->InFlight(); }));
   EXPECT_EQ(f.trycnNotify->BalloonHint().toStdString(), kHead + "1.2.1.0" + kTail);
   EXPECT_EQ(f.trycnNotify->Tag(), 1);
@@ -289,19 +284,14 @@ TEST_F(VersionCheckTest, ClientIsTheVersionChecksOne) {
 
 TEST_F(VersionCheckTest, GreetingAfterAnUpdateFollowsTheAnswer) {
   LoopbackServer server;
-  std::atomic<bool> answer{false};
-  server.Routes().Get("/slp/version", [&answer](const httplib::Request&, httplib::Response& res) {
-    for (int i = 0; i < 3000 && !answer; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    res.set_content("1.2.1.0", "text/plain");
-  });
+  server.Routes().Get("/slp/version", server.Held(Answering("1.2.1.0")));
   ASSERT_NE(server.Start(), 0);
   auto w = WindowAsking(server.Origin(), {"/updated"});
   TfrmMain& f = *w->form;
   w->Start();
   Pump(100);
   EXPECT_EQ(f.trycnNotify->BalloonHint(), "");
-  answer = true;
+  server.Release();
   ASSERT_TRUE(WaitFor([&] { return !f.idhtpClient->InFlight(); }));
   // The announcement came first, the greeting last: its balloon and tag stay.
   EXPECT_EQ(f.trycnNotify->BalloonHint(), "Sylpwatch has been updated!");

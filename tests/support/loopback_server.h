@@ -48,16 +48,24 @@ class LoopbackServer {
   // Routes are added before Start.
   httplib::Server& Routes() { return server_; }
 
-  // A handler that answers nothing until Release() (at most `limit`, so a broken run ends).
-  httplib::Server::Handler Hang(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
-    return [this, limit](const httplib::Request&, httplib::Response& res) {
-      std::unique_lock lock(mutex_);
-      ++held_;
-      held_changed_.notify_all();
-      held_changed_.wait_for(lock, limit, [this] { return released_; });
-      --held_;
-      res.status = 503;
+  // `handler`, run once Release() lets its request go (after `limit` at the latest, so a broken
+  // run ends): a slow reply.
+  httplib::Server::Handler Held(httplib::Server::Handler handler,
+                                std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    return [this, handler, limit](const httplib::Request& req, httplib::Response& res) {
+      {
+        std::unique_lock lock(mutex_);
+        ++held_;
+        held_changed_.wait_for(lock, limit, [this] { return released_; });
+        --held_;
+      }
+      handler(req, res);
     };
+  }
+  // A request that gets no answer until Release(): a service that accepted the connection and
+  // never answers.
+  httplib::Server::Handler Hang(std::chrono::milliseconds limit = std::chrono::seconds(60)) {
+    return Held([](const httplib::Request&, httplib::Response& res) { res.status = 503; }, limit);
   }
   // Lets every held request end (its reply comes too late to matter).
   void Release() {
