@@ -17,6 +17,7 @@
 #include "monitor/load_tracking.h"
 #include "platform/os/nested_waits.h"
 #include "platform/browser.h"
+#include "platform/http/http_client.h"
 #include "platform/taskbar.h"
 #include "platform/ui/anchors.h"
 #include "presentation/taskbar_rules.h"
@@ -66,6 +67,11 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
     std::function<void(const std::string& program, const std::string& parameters,
                        const std::string& folder)>
         shellOpen;
+    // The version check's client: no redirects, a small reply, no endless wait.
+    HttpSettings versionCheck{.followRedirects = false,
+                              .connectTimeoutMs = 120000,
+                              .stallTimeoutMs = 120000,
+                              .maxBodyBytes = 64 * 1024};
   };
 
   explicit TfrmMain(Setup setup);
@@ -96,6 +102,7 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   QAction* miHide = nullptr;
   QAction* miN1 = nullptr;
   QAction* miQuit = nullptr;
+  std::unique_ptr<HttpClient> idhtpClient;
 
   // Read-only views of the private fields, for the program's entry and tests.
   Chromium* Browser() const { return chrmGooglePlus.get(); }
@@ -171,6 +178,10 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   void bbtnNavigateRootClick();
   void RefreshPage();
   void ReloadPage();
+
+  // Version check: asks the version service and announces a differing answer; `then` runs
+  // once the answer has been handled (at once when no check could start).
+  void CheckForUpdate(std::function<void()> then = nullptr);
 
   void miQuitClick();
 

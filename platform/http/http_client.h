@@ -53,6 +53,9 @@ class HttpClient {
   // returns false and starts nothing.
   bool Get(const std::string& url, std::function<void(HttpReply)> done);
   bool InFlight() const;
+  // Whether anything waits in the event loop for this client (a socket watch or a timer);
+  // false whenever no request is in flight.
+  bool Scheduled() const;
   // Drops the request in flight without calling its `done`.
   void Cancel();
 
@@ -70,5 +73,9 @@ class HttpClient {
 // an HTML meta declaration in the body, else byte for byte (each byte the character of the
 // same code). An unknown charset reads byte for byte.
 std::string DecodeBody(std::string_view body, std::string_view contentType);
+
+// The charset DecodeBody goes by, as named (the Content-Type header's, else the first meta
+// declaration's); empty when neither names one.
+std::string BodyCharset(std::string_view body, std::string_view contentType);
 
 }  // namespace slp

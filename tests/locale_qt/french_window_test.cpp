@@ -13,6 +13,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/tray_icon.h"
+#include "support/wait.h"
 
 namespace slp {
 namespace {
@@ -59,7 +60,10 @@ TEST(FrenchWindow, RunTimeMessages) {
   Window w({"/updated"}, /*with_taskbar=*/true);
   w.Start();
   TfrmMain& f = *w.form;
-  EXPECT_EQ(f.trycnNotify->BalloonHint(), "Sylpwatch a été mis à jour !");
+  // The greeting follows the version check's answer.
+  EXPECT_TRUE(testing::WaitFor(
+      [&] { return f.trycnNotify->BalloonHint() == "Sylpwatch a été mis à jour !"; }))
+      << f.trycnNotify->BalloonHint().toStdString();
   std::vector<std::string> tips;
   for (const auto& call : w.taskbar->calls)
     for (const ThumbButton& b : call.buttons) tips.push_back(b.szTip);
