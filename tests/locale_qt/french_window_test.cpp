@@ -13,6 +13,7 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/tray_icon.h"
+#include "support/loopback_server.h"
 #include "support/wait.h"
 
 namespace slp {
@@ -79,6 +80,24 @@ TEST(FrenchWindow, RunTimeMessages) {
   EXPECT_TRUE(std::regex_match(f.stb1Text->text().toStdString(),
                                std::regex(R"(Dernière mise à jour : \d{1,2}:\d\d:\d\d( [AP]M)?)")))
       << f.stb1Text->text().toStdString();
+}
+
+TEST(FrenchWindow, VersionBalloonRunsTheVersionStraightOn) {
+  // The translation lacks the identifier's trailing blank.
+  testing::LoopbackServer service;
+  service.Routes().Get("/slp/version", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("1.2.1.0", "text/plain");
+  });
+  ASSERT_NE(service.Start(), 0);
+  Window w({}, false, nullptr, "", nullptr, [&](TfrmMain::Setup& setup) {
+    setup.addresses = Addresses::FromOrigins("https://social.test", "https://accounts.test",
+                                             "https://partner.test", service.Origin());
+  });
+  w.Start();
+  ASSERT_TRUE(testing::WaitFor([&] { return w.form->trycnNotify->Tag() == 1; }));
+  EXPECT_EQ(w.form->trycnNotify->BalloonHint(),
+            "Une nouvelle version est disponible :1.2.1.0.\r\n\r\nCliquer pour fermer Sylpwatch "
+            "et mettre à jour votre version.");
 }
 
 TEST(FrenchWindow, UpdateQuestionIsFrenchButItsStandardTextsStayEnglish) {
