@@ -8,8 +8,10 @@
 #include "app/frm_main.h"
 #include "locale/translator.h"
 #include "platform/browser/webengine_chromium.h"
+#include "platform/os/temp_directory.h"
 #include "platform/ui/termination.h"
 #include "resources/icons.h"
+#include "update/hand_off.h"
 
 int main(int argc, char** argv) {
   slp::FixLanguage();  // from the environment the program was started with
@@ -41,7 +43,9 @@ int main(int argc, char** argv) {
   bool engineFailed = false;
   slp::TfrmMain::Setup setup;
   setup.addresses = slp::BuildAddresses();
-  for (int i = 1; i < argc; ++i) setup.arguments.emplace_back(argv[i]);
+  // As started, before Qt took its own options out: they are passed on through an update.
+  setup.arguments = slp::StartArguments();
+  setup.tempDirectory = [] { return slp::GetTempDirectory(); };
   setup.setCachePath = slp::TChromium::SetCachePath;
   setup.createChromium = [&](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);
