@@ -14,99 +14,84 @@ namespace {
 
 using testing::WaitFor;
 
-TEST(ProcessEndToEnd, ReadsItsIntervalAndWritesItBackWhenClosedBySignal) {
+// A notifier in a home of its own whose settings file holds `ini`, started offscreen with
+// `extra` in its environment.
+struct SlpRun {
   QTemporaryDir home;
-  const QString folder = home.filePath("config/Tarnel/Sylpnote");
-  ASSERT_TRUE(QDir().mkpath(folder));
-  {
-    QFile ini(folder + "/slp.ini");
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Sylp]\nInterval=500\n");
-  }
+  QString folder = home.filePath("config/Tarnel/Sylpnote");
   QProcess slp;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("APPDATA");
-  env.insert("HOME", home.path());
-  env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("ASAN_OPTIONS", "new_delete_type_mismatch=0:detect_leaks=0");  // the engine's own
-  slp.setProcessEnvironment(env);
-  slp.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-  slp.start(SLP_BINARY, {});
-  ASSERT_TRUE(slp.waitForStarted());
 
+  SlpRun(const QByteArray& ini, const QProcessEnvironment& extra = {}) {
+    EXPECT_TRUE(QDir().mkpath(folder));
+    QFile file(folder + "/slp.ini");
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(ini);
+    file.close();
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("APPDATA");
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("ASAN_OPTIONS", "new_delete_type_mismatch=0:detect_leaks=0");  // the engine's own
+    for (const QString& name : extra.keys()) env.insert(name, extra.value(name));
+    slp.setProcessEnvironment(env);
+    slp.start(SLP_BINARY, {});
+    EXPECT_TRUE(slp.waitForStarted());
+  }
+  // Sends SIGTERM and waits for the end.
+  bool Terminate() {
+    ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);
+    return slp.waitForFinished(30000);
+  }
+  std::string Settings() {
+    QFile ini(folder + "/slp.ini");
+    return ini.open(QIODevice::ReadOnly) ? ini.readAll().toStdString() : std::string();
+  }
+  // Waits until the program says `text` on its error output (or ends).
+  bool Says(const char* text) {
+    QByteArray errors;
+    const bool said = WaitFor([&] {
+      errors += slp.readAllStandardError();
+      return errors.contains(text) || slp.state() == QProcess::NotRunning;
+    });
+    return said && errors.contains(text);
+  }
+};
+
+TEST(ProcessEndToEnd, ReadsItsIntervalAndWritesItBackWhenClosedBySignal) {
+  SlpRun run("[Sylp]\nInterval=500\n");
+  run.slp.setProcessChannelMode(QProcess::ForwardedErrorChannel);
   // The engine makes its cache folder beside the settings file once it runs.
-  EXPECT_TRUE(WaitFor([&] { return QDir(folder + "/cache").exists(); }))
-      << "no cache folder in " << folder.toStdString();
-  ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);
-  ASSERT_TRUE(slp.waitForFinished(30000));
-  EXPECT_EQ(slp.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(slp.exitCode(), 0);
-
-  QFile ini(folder + "/slp.ini");
-  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-  EXPECT_EQ(ini.readAll().toStdString(), "[Sylp]\nInterval=120\n");
+  EXPECT_TRUE(WaitFor([&] { return QDir(run.folder + "/cache").exists(); }))
+      << "no cache folder in " << run.folder.toStdString();
+  ASSERT_TRUE(run.Terminate());
+  EXPECT_EQ(run.slp.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(run.slp.exitCode(), 0);
+  EXPECT_EQ(run.Settings(), "[Sylp]\nInterval=120\n");
 }
 
 TEST(ProcessEndToEnd, AnEngineThatCannotStartEndsWithAnErrorBoxAndCode1) {
-  QTemporaryDir home;
-  QProcess slp;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.insert("HOME", home.path());
-  env.insert("XDG_CONFIG_HOME", home.path());
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("QTWEBENGINEPROCESS_PATH", home.filePath("no-such-helper"));
-  env.insert("ASAN_OPTIONS", "new_delete_type_mismatch=0:detect_leaks=0");
-  slp.setProcessEnvironment(env);
-  slp.start(SLP_BINARY, {});
-  ASSERT_TRUE(slp.waitForStarted());
-  QByteArray errors;
+  QProcessEnvironment extra;
+  extra.insert("QTWEBENGINEPROCESS_PATH", "/nonexistent/no-such-helper");
+  SlpRun run("", extra);
   // The box waits for the user; the message on stderr says it is up.
-  EXPECT_TRUE(WaitFor([&] {
-    errors += slp.readAllStandardError();
-    return errors.contains("helper program is missing") || slp.state() == QProcess::NotRunning;
-  })) << errors.toStdString();
-  ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);  // closes the box
-  ASSERT_TRUE(slp.waitForFinished(30000));
-  EXPECT_EQ(slp.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(slp.exitCode(), 1);
+  EXPECT_TRUE(run.Says("helper program is missing"));
+  ASSERT_TRUE(run.Terminate());  // closes the box
+  EXPECT_EQ(run.slp.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(run.slp.exitCode(), 1);
 }
 
 TEST(ProcessEndToEnd, AnEngineThatFailsLaterEndsThroughTheWindowWithCode1) {
   // The helper exists but dies at once: the engine gives up after the window is up. The run
   // still ends as a closed window does, so the setting is written back.
-  QTemporaryDir home;
-  const QString folder = home.filePath("config/Tarnel/Sylpnote");
-  ASSERT_TRUE(QDir().mkpath(folder));
-  {
-    QFile ini(folder + "/slp.ini");
-    ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-    ini.write("[Sylp]\nInterval=500\n");
-  }
-  QProcess slp;
-  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-  env.remove("APPDATA");
-  env.insert("HOME", home.path());
-  env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-  env.insert("QT_QPA_PLATFORM", "offscreen");
-  env.insert("QTWEBENGINEPROCESS_PATH", "/bin/false");
-  env.insert("ASAN_OPTIONS", "new_delete_type_mismatch=0:detect_leaks=0");
-  slp.setProcessEnvironment(env);
-  slp.start(SLP_BINARY, {});
-  ASSERT_TRUE(slp.waitForStarted());
-  QByteArray errors;
-  EXPECT_TRUE(WaitFor([&] {
-    errors += slp.readAllStandardError();
-    return errors.contains("stopped before it showed a page") ||
-           slp.state() == QProcess::NotRunning;
-  })) << errors.toStdString();
-  ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);  // closes the box, then the window
-  ASSERT_TRUE(slp.waitForFinished(30000));
-  EXPECT_EQ(slp.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(slp.exitCode(), 1);
-  QFile ini(folder + "/slp.ini");
-  ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
-  EXPECT_EQ(ini.readAll().toStdString(), "[Sylp]\nInterval=120\n");
+  QProcessEnvironment extra;
+  extra.insert("QTWEBENGINEPROCESS_PATH", "/bin/false");
+  SlpRun run("[Sylp]\nInterval=500\n", extra);
+  EXPECT_TRUE(run.Says("stopped before it showed a page"));
+  ASSERT_TRUE(run.Terminate());  // closes the box, then the window
+  EXPECT_EQ(run.slp.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(run.slp.exitCode(), 1);
+  EXPECT_EQ(run.Settings(), "[Sylp]\nInterval=120\n");
 }
 
 }  // namespace
