@@ -15,6 +15,7 @@
 #include <ctime>
 
 #include "monitor/page_analysis.h"
+#include "monitor/page_release.h"
 #include "platform/os/long_time.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/private_message.h"
@@ -304,6 +305,7 @@ void TfrmMain::chrmGooglePlusLoadEnd(Chromium*, CefBrowser*, CefFrame*, int, boo
   // A load end during a check is handled after it, each one in turn.
   waits_.RunOrDefer([this] {
     TrackLoadEnd(*chrmGooglePlus, setup_.addresses, bAuthentificationProcess, *this);
+    ReleasePageLater();
   });
 }
 
@@ -500,11 +502,43 @@ void TfrmMain::bbtnNavigateRootClick() { RefreshPage(); }
 void TfrmMain::RefreshPage() {
   stb1Text->setText(QStringLiteral("Latest refresh:") + QStringLiteral(" ") +
                     QString::fromStdString(FormatLongTime(std::time(nullptr))));
+  BringPageBack(*chrmGooglePlus);
   chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
 }
 
 void TfrmMain::ReloadPage() {
-  if (CefBrowser* browser = chrmGooglePlus->Browser()) browser->reload();
+  if (CefBrowser* browser = chrmGooglePlus->Browser()) {
+    BringPageBack(*chrmGooglePlus);
+    browser->reload();
+  }
+}
+
+void TfrmMain::ReleasePageLater() {
+  // Not from inside the engine's load-end call or a hide under way; after a check.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        waits_.RunOrDefer(
+            [this] {
+              if (chrmGooglePlus)
+                ReleaseUnseenPage(*chrmGooglePlus, setup_.addresses, isVisible(), waits_.Busy(),
+                                  bAuthentificationProcess);
+            },
+            kDeferredRelease);
+      },
+      Qt::QueuedConnection);
+}
+
+void TfrmMain::setVisible(bool visible) {
+  // Before the browser is shown: shown first, the engine would restore the page from its
+  // cache, an older copy than the one last read.
+  if (visible && chrmGooglePlus) BringPageBack(*chrmGooglePlus);
+  QMainWindow::setVisible(visible);
+}
+
+void TfrmMain::hideEvent(QHideEvent* event) {
+  QMainWindow::hideEvent(event);
+  ReleasePageLater();
 }
 
 void TfrmMain::miQuitClick() { close(); }
