@@ -154,10 +154,23 @@ TChromium::TChromium(QWidget* parent) {
   browser_ = std::make_unique<BrowserObject>(view_, page_, frame_.get());
 
   connect(page_, &QWebEnginePage::loadStarted, this, [this] { frame_->requested = false; });
+  // Load ends are raised from a timer of the loop. Raised from the engine's own delivery or
+  // from a posted event, a handler that waits for the page source in a nested loop gets no
+  // answer while the page is hidden: the engine's work is not run in that loop.
+  load_end_timer_ = new QTimer(this);
+  load_end_timer_->setSingleShot(true);
+  load_end_timer_->setInterval(0);
+  connect(load_end_timer_, &QTimer::timeout, this, [this] {
+    while (pending_load_ends_ > 0) {
+      --pending_load_ends_;
+      RaiseLoadEnd(frame_.get(), 0);
+    }
+  });
   connect(page_, &QWebEnginePage::loadFinished, this, [this](bool) {
     frame_->requested = false;
     any_load_finished_ = true;
-    RaiseLoadEnd(frame_.get(), 0);
+    ++pending_load_ends_;
+    load_end_timer_->start();
   });
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
