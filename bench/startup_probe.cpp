@@ -26,6 +26,7 @@
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
+#include "platform/ui/spin_edit.h"
 #include "tests/support/os_test_support.h"
 #include "tests/support/process_tree.h"
 #include "tools/demo/demo_service.h"
@@ -109,6 +110,8 @@ int MeasureOnePage(int argc, char** argv, bool heavy, int idle_seconds) {
   const std::string config = cache.filePath("config").toStdString();
   setup.environment = slp::testing::ConfigOnly(config);
   auto form = std::make_unique<slp::TfrmMain>(std::move(setup));
+  // Idle means no refresh while measuring: the longest interval.
+  form->spedInterval->SetValue(120);
   form->show();
   auto* control = static_cast<slp::TChromium*>(form->Browser());
   QWebEnginePage* page = control->View()->page();
