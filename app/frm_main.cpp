@@ -17,6 +17,7 @@
 #include "locale/qt/translate_component.h"
 #include "locale/translator.h"
 #include "monitor/page_analysis.h"
+#include "monitor/page_release.h"
 #include "platform/os/folders.h"
 #include "platform/os/long_time.h"
 #include "platform/ui/dialogs.h"
@@ -53,7 +54,9 @@ constexpr int kMaxTimerMinutes = std::numeric_limits<int>::max() / 60000;
 
 TfrmMain::TfrmMain(Setup setup)
     : setup_(std::move(setup)), waits_([this](std::function<void()> work) {
-        QMetaObject::invokeMethod(this, std::move(work), Qt::QueuedConnection);
+        // From a timer of the loop: a check started inside a posted event may never get the
+        // engine's answer to its source request.
+        QTimer::singleShot(0, this, std::move(work));
       }) {
   CreateComponents();
   FormCreate();
@@ -319,6 +322,7 @@ void TfrmMain::chrmGooglePlusLoadEnd(Chromium*, CefBrowser*, CefFrame*, int, boo
   // A load end during a check is handled after it, each one in turn.
   waits_.RunOrDefer([this] {
     TrackLoadEnd(*chrmGooglePlus, setup_.addresses, bAuthentificationProcess, *this);
+    ReleasePageLater();
   });
 }
 
@@ -555,12 +559,44 @@ void TfrmMain::bbtnNavigateRootClick() { RefreshPage(); }
 void TfrmMain::RefreshPage() {
   stb1Text->setText(gettext(QStringLiteral("Latest refresh:")) + QStringLiteral(" ") +
                     QString::fromStdString(FormatLongTime(std::time(nullptr))));
+  BringPageBack(*chrmGooglePlus);
   chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
   CheckForUpdate();
 }
 
 void TfrmMain::ReloadPage() {
-  if (CefBrowser* browser = chrmGooglePlus->Browser()) browser->reload();
+  if (CefBrowser* browser = chrmGooglePlus->Browser()) {
+    BringPageBack(*chrmGooglePlus);
+    browser->reload();
+  }
+}
+
+void TfrmMain::ReleasePageLater() {
+  // Not from inside the engine's load-end call or a hide under way; after a check.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        waits_.RunOrDefer(
+            [this] {
+              if (chrmGooglePlus)
+                ReleaseUnseenPage(*chrmGooglePlus, setup_.addresses, isVisible(), waits_.Busy(),
+                                  bAuthentificationProcess);
+            },
+            kDeferredRelease);
+      },
+      Qt::QueuedConnection);
+}
+
+void TfrmMain::setVisible(bool visible) {
+  // Before the browser is shown: shown first, the engine would restore the page from its
+  // cache, an older copy than the one last read.
+  if (visible && chrmGooglePlus) BringPageBack(*chrmGooglePlus);
+  QMainWindow::setVisible(visible);
+}
+
+void TfrmMain::hideEvent(QHideEvent* event) {
+  QMainWindow::hideEvent(event);
+  ReleasePageLater();
 }
 
 void TfrmMain::miQuitClick() { close(); }

@@ -121,6 +121,9 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   // A command from the taskbar's thumbnail buttons (WM_COMMAND's wParam).
   void WMCommand(std::uint32_t wParam);
 
+  // Every way of showing the window brings a released page back first.
+  void setVisible(bool visible) override;
+
  signals:
   // The user accepted the update question.
   void updateStarted();
@@ -137,6 +140,7 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
   void CreateComponents();
@@ -178,6 +182,8 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   void bbtnNavigateRootClick();
   void RefreshPage();
   void ReloadPage();
+  // Releases the page once what runs now has ended, if nobody sees it then.
+  void ReleasePageLater();
 
   // Version check: asks the version service and announces a differing answer; `then` runs
   // once the answer has been handled (at once when no check could start).
@@ -203,7 +209,12 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   // Load ends, closing, the update question and timer restarts wait for a page check that
   // reads the source in a nested loop; they run once it has ended.
   NestedWaits waits_;
-  enum : NestedWaits::Key { kDeferredClose = 1, kDeferredTimer, kDeferredQuestion };
+  enum : NestedWaits::Key {
+    kDeferredClose = 1,
+    kDeferredTimer,
+    kDeferredQuestion,
+    kDeferredRelease
+  };
   std::vector<IconHandle> overlayHandles_;
 };
 

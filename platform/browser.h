@@ -15,7 +15,8 @@ class CefFrame {
   // Starts a navigation and returns at once; its end arrives as Chromium::OnLoadEnd.
   virtual void load_url(const std::string& address) = 0;
   // The frame's whole current HTML, UTF-8, returned synchronously while events keep being
-  // processed. Empty when there is none or the engine did not answer in time.
+  // processed. Empty when there is none (a released page has none), or the engine did not
+  // answer in time.
   virtual std::string get_source() = 0;
 };
 
@@ -28,6 +29,20 @@ class CefBrowser {
   virtual void reload() = 0;
   // Moves the keyboard focus into the page (true) or out of it (false).
   virtual void set_focus(bool focus) = 0;
+  // Whether a navigation or reload is under way.
+  virtual bool is_loading() = 0;
+
+  // A page nobody sees can give its renderer process back. Its address and history stay, and
+  // cookies and storage live in the profile.
+  //
+  // Releases the page; refused (returns false) while it is shown. Returns whether it is
+  // released now.
+  virtual bool discard() = 0;
+  virtual bool is_discarded() = 0;
+  // Brings a released page back by loading its address anew from the network (the engine's
+  // own restore would show the copy in its cache); the load's end arrives as
+  // Chromium::OnLoadEnd. Nothing for a page that is not released.
+  virtual void restore() = 0;
 };
 
 class Chromium {

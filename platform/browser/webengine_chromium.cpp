@@ -51,10 +51,17 @@ class TChromium::Frame final : public CefFrame {
   }
 
   void load_url(const std::string& address) override {
+    requested = true;
     page_->load(QUrl(QString::fromStdString(address), QUrl::StrictMode));
   }
 
+  // A load, reload or restore was asked for and the engine has not reported its start yet:
+  // until then the page does not count as loading.
+  bool requested = false;
+
   std::string get_source() override {
+    // A released page has no document, and the engine would never answer.
+    if (page_->lifecycleState() == QWebEnginePage::LifecycleState::Discarded) return {};
     // toHtml answers asynchronously. The state lives on the heap so that a callback that
     // arrives after the wait gave up writes into memory that still exists.
     struct Pending {
@@ -84,18 +91,41 @@ class TChromium::Frame final : public CefFrame {
 
 class TChromium::BrowserObject final : public CefBrowser {
  public:
-  BrowserObject(QWebEngineView* view, Frame* frame) : view_(view), frame_(frame) {}
+  BrowserObject(QWebEngineView* view, QWebEnginePage* page, Frame* frame)
+      : view_(view), page_(page), frame_(frame) {}
   CefFrame* get_main_frame() override { return frame_; }
-  void reload() override { view_->reload(); }
+  void reload() override {
+    frame_->requested = true;
+    view_->reload();
+  }
   void set_focus(bool focus) override {
     if (focus)
       view_->setFocus(Qt::OtherFocusReason);
     else
       view_->clearFocus();
   }
+  bool is_loading() override { return frame_->requested || page_->isLoading(); }
+
+  bool discard() override {
+    // The engine refuses a shown page with a warning; refuse it here without one.
+    if (!is_discarded() && !page_->isVisible())
+      page_->setLifecycleState(QWebEnginePage::LifecycleState::Discarded);
+    return is_discarded();
+  }
+  bool is_discarded() override {
+    return page_->lifecycleState() == QWebEnginePage::LifecycleState::Discarded;
+  }
+  void restore() override {
+    if (!is_discarded()) return;
+    // Made active alone, the engine restores the page from its cache: an older copy than
+    // the one last read. A reload started at once replaces that restore.
+    page_->setLifecycleState(QWebEnginePage::LifecycleState::Active);
+    reload();
+  }
 
  private:
   QWebEngineView* view_;
+  QWebEnginePage* page_;
   Frame* frame_;
 };
 
@@ -121,11 +151,26 @@ TChromium::TChromium(QWidget* parent) {
   layout->addWidget(view_);
 
   frame_ = std::make_unique<Frame>(page_);
-  browser_ = std::make_unique<BrowserObject>(view_, frame_.get());
+  browser_ = std::make_unique<BrowserObject>(view_, page_, frame_.get());
 
+  connect(page_, &QWebEnginePage::loadStarted, this, [this] { frame_->requested = false; });
+  // Load ends are raised from a timer of the loop. Raised from the engine's own delivery or
+  // from a posted event, a handler that waits for the page source in a nested loop gets no
+  // answer while the page is hidden: the engine's work is not run in that loop.
+  load_end_timer_ = new QTimer(this);
+  load_end_timer_->setSingleShot(true);
+  load_end_timer_->setInterval(0);
+  connect(load_end_timer_, &QTimer::timeout, this, [this] {
+    while (pending_load_ends_ > 0) {
+      --pending_load_ends_;
+      RaiseLoadEnd(frame_.get(), 0);
+    }
+  });
   connect(page_, &QWebEnginePage::loadFinished, this, [this](bool) {
+    frame_->requested = false;
     any_load_finished_ = true;
-    RaiseLoadEnd(frame_.get(), 0);
+    ++pending_load_ends_;
+    load_end_timer_->start();
   });
   connect(page_, &QWebEnginePage::renderProcessTerminated, this,
           [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {

@@ -12,6 +12,7 @@
 
 class QWebEngineProfile;
 class QWebEnginePage;
+class QTimer;
 class QWidget;
 
 namespace slp {
@@ -53,6 +54,8 @@ class TChromium final : public QObject, public Chromium {
   std::unique_ptr<Frame> frame_;
   std::unique_ptr<BrowserObject> browser_;
   bool any_load_finished_ = false;
+  QTimer* load_end_timer_ = nullptr;
+  int pending_load_ends_ = 0;
 };
 
 }  // namespace slp

@@ -24,6 +24,11 @@ class FakeChromium final : public Chromium, private CefBrowser, private CefFrame
   int reloads = 0;
   int focus_calls = 0;
   int source_reads = 0;
+  bool loading = false;    // a navigation is under way
+  bool discarded = false;  // the page is released
+  int discard_calls = 0;
+  int restores = 0;                     // released pages brought back
+  int navigations_while_discarded = 0;  // load_url or reload on a released page
 
   // Runs while the source is being read, as events delivered by the engine's nested wait
   // would; the source read is the one from before.
@@ -51,18 +56,34 @@ class FakeChromium final : public Chromium, private CefBrowser, private CefFrame
 
  private:
   CefFrame* get_main_frame() override { return this; }
-  void reload() override { ++reloads; }
+  void reload() override {
+    ++reloads;
+    if (discarded) ++navigations_while_discarded;
+  }
   void set_focus(bool focus) override {
     if (focus) ++focus_calls;
+  }
+  bool is_loading() override { return loading; }
+  bool discard() override {
+    ++discard_calls;
+    discarded = true;
+    return true;
+  }
+  bool is_discarded() override { return discarded; }
+  void restore() override {
+    if (!discarded) return;
+    discarded = false;
+    ++restores;
   }
   std::string get_url() override { return url; }
   void load_url(const std::string& address) override {
     loaded.push_back(address);
+    if (discarded) ++navigations_while_discarded;
     if (load_url_changes_address) url = address;
   }
   std::string get_source() override {
     ++source_reads;
-    const std::string read = source;
+    const std::string read = discarded ? std::string() : source;
     if (during_source) {
       auto hook = std::exchange(during_source, nullptr);  // once: it may start another read
       hook();

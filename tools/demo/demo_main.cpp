@@ -21,13 +21,20 @@ int main(int argc, char** argv) {
     else if (const char* v = value("--version-answer=")) options.version_answer = v;
     else if (const char* v = value("--download-file=")) options.download_file = v;
     else if (const char* v = value("--seconds=")) options.lifetime_seconds = std::atoi(v);
+    else if (const char* v = value("--heavy="))
+      options.heavy_posts = std::atoi(v);
+    else if (a == "--heavy")
+      options.heavy_posts = slp::demo::kHeavyPosts;
     else if (a == "--signed-in") options.signed_in = true;
     else if (a == "--manual-sign-in") options.auto_sign_in = false;
     else {
       std::fprintf(stderr,
                    "usage: slp-demo [--port=N] [--lang=en|fr] [--change-seconds=N] "
                    "[--version-answer=TEXT] [--download-file=PATH] [--seconds=N] "
-                   "[--signed-in] [--manual-sign-in]\n");
+                   "[--signed-in] [--manual-sign-in] [--heavy[=POSTS]]\n"
+                   "  --heavy: the stream page carries that many older posts with pictures "
+                   "and a script (default %d)\n",
+                   slp::demo::kHeavyPosts);
       return 2;
     }
   }

@@ -4,7 +4,9 @@
 #include <sys/socket.h>
 
 #include <condition_variable>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -42,7 +44,36 @@ StreamState ScheduledState(int tick) {
   return s;
 }
 
-std::string StreamPage(const StreamState& state, const std::string& lang) {
+std::string Picture(int n) {
+  const int w = kPictureWidth, h = kPictureHeight;
+  const int row = (w * 3 + 3) / 4 * 4;
+  const std::uint32_t pixels = static_cast<std::uint32_t>(row * h);
+  std::string bmp(54 + pixels, '\0');
+  auto put = [&bmp](size_t at, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i) bmp[at + i] = static_cast<char>((value >> (8 * i)) & 0xff);
+  };
+  put(0, 'B' | ('M' << 8), 2);
+  put(2, 54 + pixels, 4);
+  put(10, 54, 4);  // pixel data offset
+  put(14, 40, 4);  // info header size
+  put(18, static_cast<std::uint32_t>(w), 4);
+  put(22, static_cast<std::uint32_t>(h), 4);
+  put(26, 1, 2);   // planes
+  put(28, 24, 2);  // bits per pixel
+  put(34, pixels, 4);
+  // A gradient whose colours and stripes follow the number, so no two pictures are alike.
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const size_t at = 54 + static_cast<size_t>(y * row + x * 3);
+      const bool stripe = ((x + y + n) / (4 + n % 7)) % 2 == 0;
+      bmp[at] = static_cast<char>((x * 255 / w + n * 37) & 0xff);
+      bmp[at + 1] = static_cast<char>((y * 255 / h + n * 91) & 0xff);
+      bmp[at + 2] = static_cast<char>(stripe ? (n * 53) & 0xff : 0xff - ((n * 53) & 0xff));
+    }
+  return bmp;
+}
+
+std::string StreamPage(const StreamState& state, const std::string& lang, int older_posts) {
   const bool fr = lang == "fr";
   const std::string marker = fr ? "FLUX" : "Stream";
   const std::string who = fr ? "Public" : "Public";
@@ -58,6 +89,31 @@ std::string StreamPage(const StreamState& state, const std::string& lang) {
        << "<div class=\"post\"><b>Grace</b> <span class=\"time\"><a href=\"/posts/0\">"
        << "08:15</a></span> &nbsp;-&nbsp; <span>" << who << "</span><p>"
        << (fr ? "Une publication plus ancienne." : "An older post.") << "</p></div>";
+  static const char* const kAuthors[] = {"Ada", "Grace", "Edsger", "Barbara", "Ken", "Frances"};
+  for (int i = 0; i < older_posts; ++i) {
+    // Older than the two above: one minute back per post from 08:14, days folded away.
+    const int minutes = ((8 * 60 + 14 - i) % 1440 + 1440) % 1440;
+    char time[8];
+    std::snprintf(time, sizeof time, "%02d:%02d", minutes / 60, minutes % 60);
+    body << "<div class=\"post\" data-id=\"" << i + 2 << "\"><b>" << kAuthors[i % 6]
+         << "</b> <span class=\"time\"><a href=\"/posts/" << i + 2 << "\">" << time
+         << "</a></span> &nbsp;-&nbsp; <span>" << who << "</span><p>"
+         << (fr ? "Publication " : "Post ") << i + 2
+         << (fr ? " : des nouvelles, une photo et quelques mots de plus pour la remplir."
+                : ": some news, a picture and a few more words to fill it out.")
+         << "</p><img src=\"/pictures/" << i << ".bmp\" width=\"" << kPictureWidth << "\" height=\""
+         << kPictureHeight << "\" alt=\"\"></div>";
+  }
+  if (older_posts > 0) {
+    // What a stream's script keeps: a model of every post, and a line it adds under each.
+    body << "<script>window.stream={posts:[]};"
+            "document.querySelectorAll('.post').forEach(function(p,i){"
+            "var m={id:i,author:p.querySelector('b').textContent,text:p.textContent,"
+            "words:p.textContent.split(' '),seen:false};window.stream.posts.push(m);"
+            "var c=document.createElement('div');c.className='plus';"
+            "c.textContent=(i*7%23)+' +1, '+(i*5%11)+' comments';p.appendChild(c);});"
+            "</script>";
+  }
   return Page(fr ? "Flux" : "Stream", body.str());
 }
 
@@ -99,7 +155,8 @@ void Service::Routes() {
       res.set_redirect("/ServiceLogin?continue=%2Fstream");
       return;
     }
-    res.set_content(StreamPage(CurrentState(), options_.lang), "text/html; charset=utf-8");
+    res.set_content(StreamPage(CurrentState(), options_.lang, options_.heavy_posts),
+                    "text/html; charset=utf-8");
   };
 
   s.Get("/", show_stream);
@@ -109,6 +166,11 @@ void Service::Routes() {
       return;
     }
     show_stream(req, res);
+  });
+  s.Get(R"(/pictures/(\d+)\.bmp)", [](const httplib::Request& req, httplib::Response& res) {
+    // Pictures never change at their address, and say so, as a real stream's do.
+    res.set_header("Cache-Control", "public, max-age=31536000, immutable");
+    res.set_content(Picture(std::atoi(req.matches[1].str().c_str())), "image/bmp");
   });
   s.Get("/ServiceLogin", [this](const httplib::Request&, httplib::Response& res) {
     std::string script;

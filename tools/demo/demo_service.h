@@ -31,7 +31,11 @@ struct Options {
   std::string version_answer = NotifierVersion();        // by default nothing newer
   std::string download_file;     // served at the download address
   int lifetime_seconds = 3600;   // the service stops by itself after this long
+  int heavy_posts = 0;           // older posts with pictures below the latest, and a script
 };
+
+// The default number of older posts of the heavy stream page.
+constexpr int kHeavyPosts = 3000;
 
 // What the stream shows at one moment.
 struct StreamState {
@@ -43,8 +47,16 @@ struct StreamState {
 // the counter at odd ones, and every fourth tick it falls back to 0.
 StreamState ScheduledState(int tick);
 
-// The stream page's HTML in the given language.
-std::string StreamPage(const StreamState& state, const std::string& lang);
+// The stream page's HTML in the given language. With `older_posts`, that many older posts
+// follow the two usual ones, each with a picture of its own (Picture) and text, and a
+// script builds a model of the posts, as a real stream of realistic weight does.
+std::string StreamPage(const StreamState& state, const std::string& lang, int older_posts = 0);
+
+// Picture number `n` of the heavy page (a 24-bit BMP of kPictureWidth x kPictureHeight),
+// served at "/pictures/<n>.bmp". Each one differs from the others.
+constexpr int kPictureWidth = 120;
+constexpr int kPictureHeight = 90;
+std::string Picture(int n);
 
 class Service {
  public:
