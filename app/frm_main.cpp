@@ -21,6 +21,7 @@
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/tray_icon.h"
 #include "resources/icons.h"
+#include "update/version_check.h"
 
 namespace slp {
 
@@ -43,6 +44,9 @@ QTimer* MakeTimer(QObject* owner, const char* name, int interval) {
 
 // Longest interval a timer can hold, in minutes.
 constexpr int kMaxTimerMinutes = std::numeric_limits<int>::max() / 60000;
+
+// One translatable text, by its English original: the one place the message catalogs plug in.
+std::string TranslateText(std::string_view english) { return std::string(english); }
 
 }  // namespace
 
@@ -156,6 +160,8 @@ void TfrmMain::CreateComponents() {
   trycnNotify->SetPopupMenu(pmSystray);
   for (const QIcon& frame : imglOverlay) overlayHandles_.push_back(&frame);
 
+  idhtpClient = std::make_unique<HttpClient>(setup_.versionCheck);
+
   connect(bbtnNavigateRoot, &QPushButton::clicked, this, [this] { bbtnNavigateRootClick(); });
   connect(chkRefresh, &QCheckBox::toggled, this, [this] { chkRefreshClick(); });
   connect(spedInterval, &TSpinEdit::Change, this, [this] { spedIntervalChange(); });
@@ -222,13 +228,16 @@ void TfrmMain::WMDeferredStart() {
                     QStringLiteral("Refresh").toStdString(), QStringLiteral("Exit").toStdString());
   wsLastState = (windowState() & Qt::WindowMaximized) ? WindowState::Maximized
                                                        : WindowState::Normal;
-  // The version check runs here once it exists.
-  if (setup_.arguments.size() == 1 && setup_.arguments[0] == "/updated") {
-    trycnNotify->SetBalloonHint(trycnNotify->BalloonTitle() + QStringLiteral(" ") +
-                                QStringLiteral("has been updated!"));
-    trycnNotify->SetTag(0);
-    trycnNotify->ShowBalloonHint();
-  }
+  // The greeting after an update comes once the check has been answered, as after a check
+  // that waited for its answer.
+  CheckForUpdate([this] {
+    if (setup_.arguments.size() == 1 && setup_.arguments[0] == "/updated") {
+      trycnNotify->SetBalloonHint(trycnNotify->BalloonTitle() + QStringLiteral(" ") +
+                                  QStringLiteral("has been updated!"));
+      trycnNotify->SetTag(0);
+      trycnNotify->ShowBalloonHint();
+    }
+  });
 }
 
 void TfrmMain::closeEvent(QCloseEvent* event) {
@@ -478,6 +487,7 @@ void TfrmMain::RefreshPage() {
   stb1Text->setText(QStringLiteral("Latest refresh:") + QStringLiteral(" ") +
                     QString::fromStdString(FormatLongTime(std::time(nullptr))));
   chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
+  CheckForUpdate();
 }
 
 void TfrmMain::ReloadPage() {
@@ -485,5 +495,26 @@ void TfrmMain::ReloadPage() {
 }
 
 void TfrmMain::miQuitClick() { close(); }
+
+// --- Version check --------------------------------------------------------------------
+
+void TfrmMain::CheckForUpdate(std::function<void()> then) {
+  // The reply comes back through the event loop. While a check waits for it, another one
+  // starts nothing: the client takes one request at a time.
+  const bool started = idhtpClient->Get(
+      VersionRequestUrl(setup_.addresses.VersionServiceUrl, fviInfos.fFileVersion),
+      [this, then](HttpReply reply) {
+        const std::string& own = fviInfos.fFileVersion;
+        const std::optional<std::string> text = UpdateAnnouncement(
+            VersionReplyText(reply, own), own, fviInfos.fOriginalFileName, TranslateText);
+        if (text) {
+          trycnNotify->SetBalloonHint(QString::fromStdString(*text));
+          trycnNotify->SetTag(1);
+          trycnNotify->ShowBalloonHint();
+        }
+        if (then) then();
+      });
+  if (!started && then) then();
+}
 
 }  // namespace slp

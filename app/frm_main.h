@@ -16,6 +16,7 @@
 #include "monitor/addresses.h"
 #include "monitor/load_tracking.h"
 #include "platform/browser.h"
+#include "platform/http/http_client.h"
 #include "platform/taskbar.h"
 #include "platform/ui/anchors.h"
 #include "presentation/taskbar_rules.h"
@@ -55,6 +56,11 @@ class TfrmMain : public QWidget, private LoadEndHost {
     // "%appdata%" is expanded in.
     std::string executablePath = RunningExecutablePath();
     EnvironmentLookup environment = SystemEnvironment();
+    // The version check's client: no redirects, a small reply, no endless wait.
+    HttpSettings versionCheck{.followRedirects = false,
+                              .connectTimeoutMs = 120000,
+                              .stallTimeoutMs = 120000,
+                              .maxBodyBytes = 64 * 1024};
   };
 
   explicit TfrmMain(Setup setup);
@@ -84,6 +90,7 @@ class TfrmMain : public QWidget, private LoadEndHost {
   QAction* miHide = nullptr;
   QAction* miN1 = nullptr;
   QAction* miQuit = nullptr;
+  std::unique_ptr<HttpClient> idhtpClient;
 
   // Read-only views of the private fields, for the program's entry and tests.
   Chromium* Browser() const { return chrmGooglePlus.get(); }
@@ -156,6 +163,10 @@ class TfrmMain : public QWidget, private LoadEndHost {
   void bbtnNavigateRootClick();
   void RefreshPage();
   void ReloadPage();
+
+  // Version check: asks the version service and announces a differing answer; `then` runs
+  // once the answer has been handled (at once when no check could start).
+  void CheckForUpdate(std::function<void()> then = nullptr);
 
   void miQuitClick();
 

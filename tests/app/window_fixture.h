@@ -24,8 +24,10 @@ inline void PrintTo(const QRect& r, std::ostream* os) {
 
 namespace slp {
 
+// The maker's origin is a loopback port where nothing listens: every version check fails at
+// once and reads as up to date. Version check tests point it at a server of their own.
 inline const Addresses kAddr = Addresses::FromOrigins(
-    "https://social.test", "https://accounts.test", "https://partner.test", "http://maker.test");
+    "https://social.test", "https://accounts.test", "https://partner.test", "http://127.0.0.1:1");
 
 struct Window {
   QTemporaryDir config;  // the settings live here, never in the user's folders
@@ -36,10 +38,12 @@ struct Window {
 
   // `prepare` runs on the configuration folder before the window exists; `executable`
   // replaces the running executable's path; `shared_config` replaces the window's own
-  // configuration folder (for runs that follow each other).
+  // configuration folder (for runs that follow each other); `adjust` changes the window's
+  // setup last.
   explicit Window(std::vector<std::string> arguments = {}, bool with_taskbar = false,
                   std::function<void(const QTemporaryDir&)> prepare = nullptr,
-                  std::string executable = "", QTemporaryDir* shared_config = nullptr) {
+                  std::string executable = "", QTemporaryDir* shared_config = nullptr,
+                  std::function<void(TfrmMain::Setup&)> adjust = nullptr) {
     const QTemporaryDir& folder = shared_config ? *shared_config : config;
     if (prepare) prepare(folder);
     TfrmMain::Setup setup;
@@ -60,6 +64,7 @@ struct Window {
         return t;
       };
     }
+    if (adjust) adjust(setup);
     form = std::make_unique<TfrmMain>(std::move(setup));
   }
   // Shows the window and lets the loop deliver what was posted.

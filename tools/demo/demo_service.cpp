@@ -29,6 +29,8 @@ std::string Page(const std::string& title, const std::string& body,
 
 }  // namespace
 
+std::string NotifierVersion() { return SLP_NOTIFIER_VERSION; }
+
 StreamState ScheduledState(int tick) {
   StreamState s;
   const int minutes = 9 * 60 + 41 + (tick + 1) / 2 * 7;

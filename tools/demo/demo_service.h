@@ -18,6 +18,9 @@ class Server;
 
 namespace slp::demo {
 
+// The notifier's own file version, as its version description gives it.
+std::string NotifierVersion();
+
 struct Options {
   int port = 0;                  // 0: any free port
   std::string lang = "en";       // "en": marker "Stream"; "fr": marker "FLUX" (other case)
@@ -25,7 +28,7 @@ struct Options {
   bool auto_sign_in = true;      // the sign-in page submits itself
   int change_seconds = 20;       // the stream changes every so many seconds
   std::string partner = "https://partner.demo.invalid";  // partner sign-in origin
-  std::string version_answer = "1.2.0.26";
+  std::string version_answer = NotifierVersion();  // the notifier's own: nothing to update
   std::string download_file;     // served at the download address
   int lifetime_seconds = 3600;   // the service stops by itself after this long
 };

@@ -1,0 +1,43 @@
+#include "update/version_check.h"
+
+#include "monitor/addresses.h"
+
+namespace slp {
+
+std::string VersionRequestUrl(std::string_view versionServiceUrl, std::string_view ownVersion) {
+  return std::string(versionServiceUrl) + UrlEncode(ownVersion);
+}
+
+std::string VersionReplyText(const HttpReply& reply, std::string_view ownVersion) {
+  if (!reply.ok) return std::string(ownVersion);
+  return DecodeBody(reply.body, reply.contentType);
+}
+
+std::optional<std::string> UpdateAnnouncement(std::string_view reply, std::string_view ownVersion,
+                                              std::string_view programName,
+                                              const TranslateFunction& translate) {
+  if (reply == ownVersion) return std::nullopt;
+  const std::string_view shown =
+      Utf16Length(reply) > kMaxAnnouncedVersionLength ? std::string_view() : reply;
+  std::string text = translate("A new version is available: ");
+  text += shown;
+  text += ".\r\n\r\n";
+  text += translate("Click to close");
+  text += ' ';
+  text += programName;
+  text += ' ';
+  text += translate("and update your version.");
+  return text;
+}
+
+std::size_t Utf16Length(std::string_view utf8) {
+  std::size_t units = 0;
+  for (const char c : utf8) {
+    const auto b = static_cast<unsigned char>(c);
+    if ((b & 0xC0) != 0x80) ++units;  // a lead byte or a single byte starts a character
+    if (b >= 0xF0) ++units;           // four-byte sequences lie beyond the BMP: two units
+  }
+  return units;
+}
+
+}  // namespace slp
