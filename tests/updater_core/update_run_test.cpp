@@ -129,15 +129,18 @@ TEST_F(UpdateRunTest, IncompleteDownloadsAreFailures) {
     bool ok;
     std::string body;
     std::int64_t announced;
+    std::string reason;
   } const cases[] = {
-      {"error reported", false, "partial", -1},        {"empty body", true, "", 0},
-      {"empty body, nothing announced", true, "", -1}, {"shorter than announced", true, "new", 5},
-      {"longer than announced", true, "new file", 3},
+      {"error reported", false, "partial", -1, "HTTP status 500"},
+      {"empty body", true, "", 0, "empty body"},
+      {"empty body, nothing announced", true, "", -1, "empty body"},
+      {"shorter than announced", true, "new", 5, "3 bytes of 5 announced"},
+      {"longer than announced", true, "new file", 3, "8 bytes of 3 announced"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     ScriptedHost host;
-    host.downloads.push_back(Download{c.ok, c.body, c.announced});
+    host.downloads.push_back(Download{c.ok, c.body, c.announced, c.ok ? "" : "HTTP status 500"});
     host_ = host;
     const RunResult r = Run();
     EXPECT_FALSE(r.succeeded);
@@ -147,12 +150,13 @@ TEST_F(UpdateRunTest, IncompleteDownloadsAreFailures) {
     EXPECT_TRUE(TempDirectoryEmpty());
     EXPECT_FALSE(r.tempFileLeft);
     EXPECT_EQ(host_.relaunches, 0);
+    EXPECT_EQ(r.failure, c.reason);
   }
-  EXPECT_TRUE(IsCompleteDownload(Download{true, "body", -1}));  // no size announced
+  EXPECT_TRUE(IsCompleteDownload(Download{true, "body", -1, ""}));  // no size announced
 }
 
 TEST_F(UpdateRunTest, RetryUsesTheSameTemporaryName) {
-  host_.downloads.push_back(Download{false, "", -1});
+  host_.downloads.push_back(Download{false, "", -1, "refused"});
   host_.downloads.push_back(ScriptedHost::Complete("new"));
   host_.retryDownload = {true};
   // The first write fails as well: a second round of the same kind.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -56,9 +57,13 @@ const char* Validate(const Switches& s, std::string& folder) {
   return ForceDirectories(folder) ? nullptr : texts::kNoFolder;
 }
 
-bool IsCompleteDownload(const Download& d) {
-  return d.ok && !d.body.empty() &&
-         (d.announced < 0 || static_cast<std::uint64_t>(d.announced) == d.body.size());
+std::string DownloadProblem(const Download& d) {
+  if (!d.ok) return d.error.empty() ? "failed" : d.error;
+  if (d.body.empty()) return "empty body";
+  if (d.announced >= 0 && static_cast<std::uint64_t>(d.announced) != d.body.size())
+    return std::to_string(d.body.size()) + " bytes of " + std::to_string(d.announced) +
+           " announced";
+  return "";
 }
 
 bool IsTargetInUse(const std::string& target) {
@@ -87,9 +92,14 @@ RunResult RunUpdate(const Switches& s, UpdateHost& host, const RunSettings& sett
     {
       Download download = host.DownloadFile(s.sUrl);
       if (host.Abandoned()) return Abandon(r, s);
+      r.failure = DownloadProblem(download);
       // Without a temporary directory the name would land wherever we happen to be.
-      written = IsCompleteDownload(download) && !tempDirectory.empty() &&
-                WriteNewFile(r.tempFile, download.body, settings.faults) == 0;
+      if (r.failure.empty() && tempDirectory.empty()) r.failure = "no temporary directory";
+      if (r.failure.empty()) {
+        if (const int e = WriteNewFile(r.tempFile, download.body, settings.faults))
+          r.failure = std::string("cannot write the temporary file: ") + std::strerror(e);
+      }
+      written = r.failure.empty();
     }  // the body is freed before anything waits for the user
     if (written) {
       host.SetStatus(texts::kDownloadFinished);
@@ -105,6 +115,7 @@ RunResult RunUpdate(const Switches& s, UpdateHost& host, const RunSettings& sett
       const bool retry = host.AskRetryInUse(s.sTarget);
       if (host.Abandoned()) return Abandon(r, s);
       if (!retry) {
+        r.failure = "target in use";
         unlink(r.tempFile.c_str());
         host.SetStatus(texts::kFailedInUse);
         return End(r, s);
@@ -116,6 +127,7 @@ RunResult RunUpdate(const Switches& s, UpdateHost& host, const RunSettings& sett
   const ReplaceResult replaced =
       ReplaceFileWith(s.sTarget, r.tempFile, std::string(TempFilePrefix) + guid, settings.faults);
   if (replaced.error != 0) {
+    r.failure = std::string(FileStepName(replaced.step)) + ": " + std::strerror(replaced.error);
     host.SetStatus(texts::kFailedNotReplaced);
     return End(r, s);
   }

@@ -31,6 +31,7 @@ struct Download {
   bool ok = false;  // the client reports a complete 2xx reply
   std::string body;
   std::int64_t announced = -1;  // the size the server announced; -1: none
+  std::string error;            // the client's reason when not ok
 };
 
 class UpdateHost {
@@ -67,6 +68,7 @@ struct RunResult {
   bool abandoned = false;     // the user closed the window during the run
   std::string tempFile;       // the temporary file's name, made once for the run
   bool tempFileLeft = false;  // it still exists after the run
+  std::string failure;        // why the last download or the replacement failed (for logs)
 };
 
 // The whole run: validation, download (repeated while the user asks), the temporary file,
@@ -74,9 +76,10 @@ struct RunResult {
 // reported through `host`; the end state is the caller's to show.
 RunResult RunUpdate(const Switches& switches, UpdateHost& host, const RunSettings& settings);
 
-// Whether the download in `d` may replace a file: complete, not empty, and as long as
-// announced.
-bool IsCompleteDownload(const Download& d);
+// Why the download in `d` may not replace a file; "" when it may: complete, not empty, and
+// as long as announced.
+std::string DownloadProblem(const Download& d);
+inline bool IsCompleteDownload(const Download& d) { return DownloadProblem(d).empty(); }
 
 // Whether `target` is in use: a program while a process runs it, any other file while it
 // cannot be opened for writing or is locked.
