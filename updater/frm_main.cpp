@@ -191,7 +191,6 @@ void TfrmMain::ShowEndOfRun(const RunResult& result) {
 
 Download TfrmMain::DownloadFile(const std::string& url) {
   announced_ = -1;
-  received_ = 0;
   const QString status = lblStatus->text();
   HttpReply reply = idhtpDownload->GetAndWait(url);
   Download download;
@@ -202,9 +201,7 @@ Download TfrmMain::DownloadFile(const std::string& url) {
   if (!IsCompleteDownload(download)) {
     // The end of the transfer showed it as done; a failed one must not stay shown so.
     SetStatus(status);
-    if (pbDownload->maximum() > 0)
-      pbDownload->setValue(static_cast<int>(
-          std::min<std::int64_t>(received_ >> progressShift_, pbDownload->maximum())));
+    pbDownload->setValue(pbDownload->minimum());
   }
   return download;
 }
@@ -223,7 +220,6 @@ void TfrmMain::idhtpDownloadWorkBegin(std::int64_t AWorkCountMax) {
 }
 
 void TfrmMain::idhtpDownloadWork(std::int64_t AWorkCount) {
-  received_ = AWorkCount;
   if (pbDownload->maximum() > 0)
     pbDownload->setValue(static_cast<int>(
         std::min<std::int64_t>(AWorkCount >> progressShift_, pbDownload->maximum())));

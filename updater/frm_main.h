@@ -111,7 +111,6 @@ class TfrmMain : public QMainWindow {
   // Progress in the bar's int range: byte counts shifted right by this much.
   int progressShift_ = 0;
   std::int64_t announced_ = -1;
-  std::int64_t received_ = 0;
 };
 
 // The application's title, a fixed text that is never translated.

@@ -113,13 +113,16 @@ TEST(UpdaterRun, AnHttpErrorAndAbortOffersTheRestartButton) {
   Updater u;
   WriteText(u.App("slp"), "old");
   QString statusUnderTheBox;
+  int barUnderTheBox = -1;
   u.OnNextBox([&](QMessageBox& box) {
     statusUnderTheBox = u.form->lblStatus->text();
+    barUnderTheBox = u.form->pbDownload->value();
     box.findChild<QAbstractButton*>("Abort")->click();
   });
   u.Run(HandOff(server.Url("/error"), u.App("slp"), true, ""));
   // A failed transfer is never shown as a successful one.
   EXPECT_EQ(statusUnderTheBox, "The update is starting...");
+  EXPECT_EQ(barUnderTheBox, 0);
   const auto& box = Dialogs::LastDialog();
   ASSERT_TRUE(box.has_value());
   EXPECT_EQ(box->text, "Cannot download the file!");
