@@ -18,6 +18,7 @@
 #include "locale/translator.h"
 #include "monitor/page_analysis.h"
 #include "monitor/page_release.h"
+#include "platform/os/command_line.h"
 #include "platform/os/folders.h"
 #include "platform/os/long_time.h"
 #include "platform/ui/dialogs.h"
@@ -501,9 +502,9 @@ void TfrmMain::StartUpdate() {
   // Without its updater the notifier stays: closing would leave the user with nothing.
   const std::string program = setup_.updaterProgram ? setup_.updaterProgram() : std::string();
   if (program.empty() || !WriteUpdater(file, program)) return;
-  const std::string arguments =
-      OwnArguments(SystemCommandLine(setup_.executablePath, setup_.arguments),
-                   setup_.executablePath);
+  std::vector<std::string> argv{setup_.executablePath};
+  argv.insert(argv.end(), setup_.arguments.begin(), setup_.arguments.end());
+  const std::string arguments = OwnArguments(JoinCommandLine(argv), setup_.executablePath);
   if (setup_.shellOpen)
     setup_.shellOpen(file.substr(folder.size()),
                      HandOffParameters(setup_.addresses.DownloadUrl, setup_.executablePath,

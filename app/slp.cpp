@@ -8,10 +8,14 @@
 #include "app/frm_main.h"
 #include "locale/translator.h"
 #include "platform/browser/webengine_chromium.h"
+#include "platform/os/embedded.h"
+#include "platform/os/processes.h"
+#include "platform/os/spawn.h"
 #include "platform/os/temp_directory.h"
 #include "platform/ui/termination.h"
 #include "resources/icons.h"
 #include "update/hand_off.h"
+#include "update/packed_program.h"
 
 int main(int argc, char** argv) {
   slp::FixLanguage();  // from the environment the program was started with
@@ -46,6 +50,14 @@ int main(int argc, char** argv) {
   // As started, before Qt took its own options out: they are passed on through an update.
   setup.arguments = slp::StartArguments();
   setup.tempDirectory = [] { return slp::GetTempDirectory(); };
+  setup.updaterProgram = [] {
+    const auto packed = slp::FindEmbeddedResource("UPDATER");
+    return slp::UnpackProgram({reinterpret_cast<const char*>(packed.data()), packed.size()})
+        .value_or(std::string());
+  };
+  setup.isProcessRunning = [](const std::string& path) { return slp::IsProcessRunning(path); };
+  setup.shellOpen = [](const std::string& program, const std::string& parameters,
+                       const std::string& folder) { slp::ShellOpen(program, parameters, folder); };
   setup.setCachePath = slp::TChromium::SetCachePath;
   setup.createChromium = [&](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);

@@ -10,19 +10,6 @@
 
 namespace slp {
 
-std::string SystemCommandLine(const std::string& executable,
-                              const std::vector<std::string>& arguments) {
-  std::string line = "\"" + executable + "\"";
-  for (const std::string& argument : arguments) {
-    line += ' ';
-    if (argument.empty() || argument.find(' ') != std::string::npos)
-      line += "\"" + argument + "\"";
-    else
-      line += argument;
-  }
-  return line;
-}
-
 std::vector<std::string> StartArguments() {
   std::ifstream in("/proc/self/cmdline", std::ios::binary);
   const std::string all((std::istreambuf_iterator<char>(in)), {});

@@ -8,11 +8,6 @@
 
 namespace slp {
 
-// The process's command line as the system would give it: the executable's full path in
-// double quotes, then each argument after one blank, in double quotes when it holds a blank
-// or is empty.
-std::string SystemCommandLine(const std::string& executable, const std::vector<std::string>& arguments);
-
 // This process's arguments as it was started (before any library took its own options out),
 // read from /proc/self/cmdline; empty when it cannot be read.
 std::vector<std::string> StartArguments();

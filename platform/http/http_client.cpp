@@ -19,6 +19,8 @@
 #include <deque>
 #include <utility>
 
+#include "platform/os/large_buffer.h"
+
 namespace slp {
 namespace {
 
@@ -186,6 +188,8 @@ HttpClient::Impl::Impl(HttpClient& owner, HttpSettings settings)
   curl_easy_setopt(easy_, CURLOPT_ERRORBUFFER, errorBuffer_);
   curl_easy_setopt(easy_, CURLOPT_HEADERFUNCTION, &Impl::OnHeader);
   curl_easy_setopt(easy_, CURLOPT_HEADERDATA, this);
+  // Large reads: one turn of the event loop per half megabyte on a fast link, not per 16 KiB.
+  curl_easy_setopt(easy_, CURLOPT_BUFFERSIZE, 512L * 1024);
   curl_easy_setopt(easy_, CURLOPT_WRITEFUNCTION, &Impl::OnBody);
   curl_easy_setopt(easy_, CURLOPT_WRITEDATA, this);
 #if LIBCURL_VERSION_NUM >= 0x075700
@@ -295,6 +299,12 @@ std::size_t HttpClient::Impl::OnHeader(char* data, std::size_t size, std::size_t
         impl->settings_.followRedirects && status >= 300 && status < 400 && impl->hasLocation_;
     if (!interim && !followed && !impl->begun_) {
       impl->begun_ = true;
+      // An announced body is received into room made for it at once: never held twice.
+      if (!impl->chunked_ && impl->contentLength_ > 0) {
+        const auto length = static_cast<std::size_t>(impl->contentLength_);
+        const std::size_t cap = impl->settings_.maxBodyBytes;
+        ReserveBuffer(impl->body_, cap != 0 ? std::min(length, cap) : length);
+      }
       impl->Queue({EventKind::Begin, impl->request_, impl->chunked_ ? -1 : impl->contentLength_});
     }
   } else if (HeaderValue(line, "content-type", value)) {

@@ -1,5 +1,7 @@
 #include "update/hand_off.h"
 
+#include "platform/os/command_line.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -36,7 +38,9 @@ TEST(OwnArguments, WhatTheNotifierPassesOnThroughAnUpdate) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string line = SystemCommandLine(c.executable, c.arguments);
+    std::vector<std::string> argv{c.executable};
+    argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+    const std::string line = JoinCommandLine(argv);
     const std::string own = OwnArguments(line, c.executable);
     EXPECT_EQ(own, c.own) << line;
     EXPECT_EQ(HandOffParameters("http://maker.test/zazavezod/download?slp.exe", c.executable, own),
