@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QStatusTipEvent>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QTimer>
 #include <algorithm>
 #include <ctime>
@@ -244,8 +244,8 @@ void TfrmMain::WMDeferredStart() {
     InstallThumbBar(tbl3.get(), static_cast<WindowId>(winId()), &imglSystray,
                     gettext(QStringLiteral("Refresh")).toStdString(),
                     gettext(QStringLiteral("Exit")).toStdString());
-  wsLastState = (windowState() & Qt::WindowMaximized) ? WindowState::Maximized
-                                                       : WindowState::Normal;
+  wsLastState =
+      (windowState() & Qt::WindowMaximized) ? WindowState::Maximized : WindowState::Normal;
   // The greeting after an update comes once the check has been answered, as after a check
   // that waited for its answer.
   CheckForUpdate([this] {
@@ -385,9 +385,8 @@ void TfrmMain::ClearAttention() {
 }
 
 void TfrmMain::tmrOverlayTimer() {
-  const std::optional<int> next =
-      OverlayStep(tbl3.get(), tbl3 ? static_cast<WindowId>(winId()) : 0, overlayHandles_,
-                  imglOverlayTag, "Tarnel");
+  const std::optional<int> next = OverlayStep(tbl3.get(), tbl3 ? static_cast<WindowId>(winId()) : 0,
+                                              overlayHandles_, imglOverlayTag, "Tarnel");
   if (next)
     imglOverlayTag = *next;
   else
@@ -506,10 +505,9 @@ void TfrmMain::StartUpdate() {
   argv.insert(argv.end(), setup_.arguments.begin(), setup_.arguments.end());
   const std::string arguments = OwnArguments(JoinCommandLine(argv), setup_.executablePath);
   if (setup_.shellOpen)
-    setup_.shellOpen(file.substr(folder.size()),
-                     HandOffParameters(setup_.addresses.DownloadUrl, setup_.executablePath,
-                                       arguments),
-                     folder);
+    setup_.shellOpen(
+        file.substr(folder.size()),
+        HandOffParameters(setup_.addresses.DownloadUrl, setup_.executablePath, arguments), folder);
   close();
 }
 

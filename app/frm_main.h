@@ -15,9 +15,9 @@
 #include "app/core/version_info.h"
 #include "monitor/addresses.h"
 #include "monitor/load_tracking.h"
-#include "platform/os/nested_waits.h"
 #include "platform/browser.h"
 #include "platform/http/http_client.h"
+#include "platform/os/nested_waits.h"
 #include "platform/taskbar.h"
 #include "platform/ui/anchors.h"
 #include "presentation/taskbar_rules.h"
@@ -129,7 +129,6 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   void updateStarted();
 
  public:
-
   // The design size of the client area at 96 dpi.
   static constexpr QSize kDesignClient{635, 348};
 

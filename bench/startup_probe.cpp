@@ -27,8 +27,8 @@
 
 #include "app/frm_main.h"
 #include "platform/browser/webengine_chromium.h"
-#include "platform/ui/spin_edit.h"
 #include "platform/os/process_tree.h"
+#include "platform/ui/spin_edit.h"
 #include "tools/demo/demo_service.h"
 
 namespace {

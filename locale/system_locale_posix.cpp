@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "locale/system_locale.h"
+#include "platform/os/processes.h"
 
 namespace slp {
 
@@ -21,22 +22,7 @@ std::string UserLocaleName() {
   return current != nullptr ? current : "";
 }
 
-std::string ThisExecutablePath() {
-  std::string path(256, '\0');
-  for (;;) {
-    const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
-    if (n < 0) return "";
-    if (static_cast<std::size_t>(n) < path.size()) {
-      path.resize(static_cast<std::size_t>(n));
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  // The link of a program whose file was replaced while it runs.
-  constexpr std::string_view kDeleted = " (deleted)";
-  if (path.ends_with(kDeleted)) path.resize(path.size() - kDeleted.size());
-  return path;
-}
+std::string ThisExecutablePath() { return RunningExecutablePath(); }
 
 std::string ThisExecutableImage() { return "/proc/self/exe"; }
 

@@ -48,9 +48,8 @@ class CefBrowser {
 class Chromium {
  public:
   // Sender, browser, frame, HTTP status (0 when unknown), Result (starts false).
-  using LoadEndEvent =
-      std::function<void(Chromium* sender, CefBrowser* browser, CefFrame* frame,
-                         int httpStatusCode, bool& Result)>;
+  using LoadEndEvent = std::function<void(Chromium* sender, CefBrowser* browser, CefFrame* frame,
+                                          int httpStatusCode, bool& Result)>;
 
   virtual ~Chromium() = default;
   // The browser object; null until the engine has created it.

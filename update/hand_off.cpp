@@ -43,13 +43,10 @@ std::string HandOffParameters(const std::string& url, const std::string& target,
   std::string passed = arguments;
   for (char& c : passed)
     if (c == '"') c = '>';
-  return "/url=\"" + url + "\" /target=\"" + target + "\" /restart /commandline=\"" + passed +
-         "\"";
+  return "/url=\"" + url + "\" /target=\"" + target + "\" /restart /commandline=\"" + passed + "\"";
 }
 
-std::string UpdaterFolder(const std::string& temp_directory) {
-  return temp_directory + "Renewer/";
-}
+std::string UpdaterFolder(const std::string& temp_directory) { return temp_directory + "Renewer/"; }
 
 std::string UpdaterFile(const std::string& temp_directory) {
   return UpdaterFolder(temp_directory) + "Renewer";

@@ -1,7 +1,5 @@
 #include "updater/frm_main.h"
 
-#include "locale/qt/translate_component.h"
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>

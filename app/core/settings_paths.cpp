@@ -17,23 +17,6 @@ std::string WithTrailingSeparator(std::string path) {
 
 }  // namespace
 
-std::string RunningExecutablePath() {
-  std::string path(256, '\0');
-  for (;;) {
-    const ssize_t n = readlink("/proc/self/exe", path.data(), path.size());
-    if (n < 0) return "";
-    if (static_cast<std::size_t>(n) < path.size()) {
-      path.resize(static_cast<std::size_t>(n));
-      break;
-    }
-    path.resize(path.size() * 2);
-  }
-  // The link of a program whose file was replaced while it runs.
-  constexpr std::string_view kDeleted = " (deleted)";
-  if (path.ends_with(kDeleted)) path.resize(path.size() - kDeleted.size());
-  return path;
-}
-
 std::string SettingsFolder(const std::string& product_name, const EnvironmentLookup& lookup) {
   std::string appdata;
   ExpandEnvironment("%appdata%", appdata, lookup);

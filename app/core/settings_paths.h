@@ -6,15 +6,13 @@
 #include <string>
 
 #include "platform/os/environment.h"
+#include "platform/os/processes.h"
 
 namespace slp {
 
 inline constexpr char kMakerName[] = "Tarnel";
 inline constexpr char kSettingsSection[] = "Sylp";
 inline constexpr char kIntervalKey[] = "Interval";
-
-// The path of the running executable; "" when the system does not tell.
-std::string RunningExecutablePath();
 
 // The expansion of "%appdata%" + "/" + "Tarnel/" + `product_name` + "/", a separator added
 // only where one is missing.

@@ -46,9 +46,7 @@ class TChromium::Frame final : public CefFrame {
  public:
   explicit Frame(QWebEnginePage* page) : page_(page) {}
 
-  std::string get_url() override {
-    return page_->url().toString(QUrl::FullyEncoded).toStdString();
-  }
+  std::string get_url() override { return page_->url().toString(QUrl::FullyEncoded).toStdString(); }
 
   void load_url(const std::string& address) override {
     requested = true;

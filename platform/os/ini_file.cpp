@@ -247,8 +247,8 @@ void RemoveLeftoverTemporaries(const std::string& folder, const std::string& nam
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)); }))
       continue;
     struct stat st {};
-    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(st.st_mode) && st.st_uid == geteuid())
+    if (fstatat(dirfd(dir), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == geteuid())
       unlinkat(dirfd(dir), entry->d_name, 0);
   }
   closedir(dir);

@@ -21,7 +21,8 @@ void NestedWaits::Leave() {
   auto items = std::move(deferred_);
   deferred_.clear();
   for (auto& [key, work] : items)
-    post_([this, key = key, work = std::move(work)]() mutable { RunOrDefer(std::move(work), key); });
+    post_(
+        [this, key = key, work = std::move(work)]() mutable { RunOrDefer(std::move(work), key); });
 }
 
 }  // namespace slp

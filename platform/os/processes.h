@@ -15,6 +15,10 @@ void GetProcessList(std::vector<std::string>& list);
 // regard to case and every other character exactly.
 bool IsProcessRunning(const std::string& path);
 
+// The full path of this process's executable, also after its file was replaced while it runs;
+// "" when the system does not tell.
+std::string RunningExecutablePath();
+
 // The comparison IsProcessRunning makes.
 bool SamePathIgnoringAsciiCase(const std::string& a, const std::string& b);
 

@@ -55,4 +55,6 @@ void GetProcessList(std::vector<std::string>& list) {
   }
 }
 
+std::string RunningExecutablePath() { return ExecutableOf("/proc/self"); }
+
 }  // namespace slp

@@ -8,8 +8,8 @@
 
 #include <QApplication>
 #include <QCoreApplication>
-#include <QWidget>
 #include <QSocketNotifier>
+#include <QWidget>
 
 namespace slp {
 

@@ -29,11 +29,6 @@ std::string Page(const std::string& marker, const std::string& time, const std::
 // One tick of a timer, without waiting for it.
 void Tick(QTimer* timer) { QMetaObject::invokeMethod(timer, "timeout"); }
 
-QStringList Log(TfrmMain& f) {
-  const QString text = f.mmoSource->toPlainText();
-  return text.isEmpty() ? QStringList() : text.split('\n');
-}
-
 TEST(ChangeDetectionThroughTheWindow, ScenarioAnnouncesOneChangeAtATime) {
   struct Step {
     const char* what;
@@ -51,10 +46,8 @@ TEST(ChangeDetectionThroughTheWindow, ScenarioAnnouncesOneChangeAtATime) {
        "Last post has changed!", "09:55", "09:55", "3"},
       {"the counter change of the last check now", Page("Stream", "09:55", "7"),
        "Notification has changed!", "+", "09:55", "7"},
-      {"counter 5", Page("Stream", "09:55", "5"), "Notification has changed!", "+", "09:55",
-       "5"},
-      {"counter falls to 0 silently", Page("Stream", "09:55", "0"), nullptr, nullptr, "09:55",
-       "0"},
+      {"counter 5", Page("Stream", "09:55", "5"), "Notification has changed!", "+", "09:55", "5"},
+      {"counter falls to 0 silently", Page("Stream", "09:55", "0"), nullptr, nullptr, "09:55", "0"},
       {"then 1 is announced", Page("Stream", "09:55", "1"), "Notification has changed!", "+",
        "09:55", "1"},
       {"French page, other letter case", Page("FLUX", "10:02", "1"), "Last post has changed!",
@@ -63,8 +56,7 @@ TEST(ChangeDetectionThroughTheWindow, ScenarioAnnouncesOneChangeAtATime) {
        "10:03", "1"},
       {"a time going back is a change", Page("Stream", "09:00", "1"), "Last post has changed!",
        "09:00", "09:00", "1"},
-      {"no marker changes nothing", Page("Sign in", "11:11", "9"), nullptr, nullptr, "09:00",
-       "1"},
+      {"no marker changes nothing", Page("Sign in", "11:11", "9"), nullptr, nullptr, "09:00", "1"},
       {"no post on the page", Page("Stream", "", "1"), nullptr, nullptr, "09:00", "1"},
   };
   Window w;
@@ -82,8 +74,7 @@ TEST(ChangeDetectionThroughTheWindow, ScenarioAnnouncesOneChangeAtATime) {
       ASSERT_EQ(Log(f).size(), lines);
       const std::string last = Log(f).last().toStdString();
       if (std::string(step.line) == "+")
-        EXPECT_TRUE(std::regex_match(last, std::regex(R"(\+\d{1,2}:\d\d:\d\d( [AP]M)?)")))
-            << last;
+        EXPECT_TRUE(std::regex_match(last, std::regex(R"(\+\d{1,2}:\d\d:\d\d( [AP]M)?)"))) << last;
       else
         EXPECT_EQ(last, step.line);
     } else {
@@ -236,8 +227,8 @@ TEST(RefreshSchedulingTest, TypedValuesApplyAtOnceAndAreLimitedOnLeaving) {
     int minutes_after;
   };
   const Case cases[] = {
-      {"500", 500, "120", 120}, {"45", 45, "45", 45},  {"0", 1, "1", 1},
-      {"-7", 1, "1", 1},        {"", 1, "1", 1},       {"99999999999", 35791, "120", 120},
+      {"500", 500, "120", 120}, {"45", 45, "45", 45}, {"0", 1, "1", 1},
+      {"-7", 1, "1", 1},        {"", 1, "1", 1},      {"99999999999", 35791, "120", 120},
   };
   Window w;
   w.Start();

@@ -58,7 +58,7 @@ TEST(MainWindowTest, AnchorsFollowAResize) {
   EXPECT_EQ(f.pnlBrowser->geometry(), QRect(8, 8, 605, 418));         // all four sides
   EXPECT_EQ(f.bbtnNavigateRoot->geometry(), QRect(619, 8, 108, 25));  // top right
   EXPECT_EQ(f.lblLastUpdates->geometry(), QRect(619, 39, 108, 13));
-  EXPECT_EQ(f.mmoSource->geometry(), QRect(619, 55, 108, 309));  // top, right, bottom
+  EXPECT_EQ(f.mmoSource->geometry(), QRect(619, 55, 108, 309));   // top, right, bottom
   EXPECT_EQ(f.chkRefresh->geometry(), QRect(619, 370, 108, 17));  // bottom right
   EXPECT_EQ(f.lblInterval->geometry(), QRect(619, 389, 108, 13));
   EXPECT_EQ(f.spedInterval->geometry(), QRect(619, 404, 108, 22));
@@ -106,9 +106,8 @@ TEST(MainWindowTest, EveryControlHasANameForScreenReaders) {
   w.Start();
   TfrmMain& f = *w.form;
   const std::pair<QWidget*, QString> controls[] = {
-      {f.pnlBrowser, "Stream"},          {f.bbtnNavigateRoot, "Go to G+"},
-      {f.mmoSource, "Last updates:"},    {f.chkRefresh, "Check G+:"},
-      {f.spedInterval, "Interval:"},
+      {f.pnlBrowser, "Stream"},    {f.bbtnNavigateRoot, "Go to G+"}, {f.mmoSource, "Last updates:"},
+      {f.chkRefresh, "Check G+:"}, {f.spedInterval, "Interval:"},
   };
   for (const auto& [widget, name] : controls) {
     SCOPED_TRACE(widget->objectName().toStdString());

@@ -1,4 +1,6 @@
 // Accepting an update writes the updater, starts it and closes; the next start cleans up.
+#include "update/hand_off.h"
+
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -9,7 +11,6 @@
 #include "platform/ui/dialogs.h"
 #include "platform/ui/tray_icon.h"
 #include "support/wait.h"
-#include "update/hand_off.h"
 #include "window_fixture.h"
 
 namespace slp {
@@ -56,9 +57,9 @@ TEST_F(HandOffTest, WritesAndStartsTheUpdaterWithTheArgumentsToComeBackWith) {
     ASSERT_EQ(w.opened.size(), 1u);
     EXPECT_EQ(w.opened[0].program, "Renewer");
     EXPECT_EQ(w.opened[0].folder, Folder(w));
-    EXPECT_EQ(w.opened[0].parameters,
-              "/url=\"" + kAddr.DownloadUrl + "\" /target=\"/opt/sylp/slp\" /restart " +
-                  "/commandline=\"" + c.passed + "\"");
+    EXPECT_EQ(w.opened[0].parameters, "/url=\"" + kAddr.DownloadUrl +
+                                          "\" /target=\"/opt/sylp/slp\" /restart " +
+                                          "/commandline=\"" + c.passed + "\"");
     EXPECT_EQ(ReadText(Folder(w) + "Renewer"), w.updater_program);
     struct stat st {};
     ASSERT_EQ(stat((Folder(w) + "Renewer").c_str(), &st), 0);

@@ -24,36 +24,21 @@ namespace {
 using testing::ReadText;
 using testing::WaitFor;
 
-std::string Page(const std::string& time) {
-  return "<div><span>Stream</span></div><span><a href=\"/p\">" + time +
-         "</a></span> &nbsp;-&nbsp; <span>x</span>";
-}
-
-QStringList Log(TfrmMain& f) {
-  const QString text = f.mmoSource->toPlainText();
-  return text.isEmpty() ? QStringList() : text.split('\n');
-}
-
-// Lets the loop deliver what the check put off.
-void Settle() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
-
 TEST(OneCheckAtATime, ALoadEndDuringACheckIsHandledAfterIt) {
   Window w;
   w.Start();
   TfrmMain& f = *w.form;
-  w.Stream(Page("09:41"));  // recorded silently
+  w.Stream(StreamWith("09:41"));  // recorded silently
   ASSERT_EQ(f.LastTime(), "09:41");
 
   // While 09:55 is read, the page moves on to 10:02 and its load ends.
   bool timer_ran_inside = true;
   w.fake->during_source = [&] {
-    w.fake->source = Page("10:02");
+    w.fake->source = StreamWith("10:02");
     w.fake->LoadEnd();
     timer_ran_inside = f.tmrRefresh->isActive();
   };
-  w.fake->source = Page("09:55");
+  w.fake->source = StreamWith("09:55");
   const int reads = w.fake->source_reads;
   w.fake->LoadEnd();
   EXPECT_FALSE(timer_ran_inside);
@@ -90,7 +75,7 @@ TEST(OneCheckAtATime, TheTimerStartsOnlyWhenTheCheckEnds) {
     Window w;
     w.Start();
     TfrmMain& f = *w.form;
-    w.Stream(Page("09:41"));
+    w.Stream(StreamWith("09:41"));
     bool active_inside = true;
     w.fake->during_source = [&] {
       c.meanwhile(f);
@@ -122,15 +107,15 @@ TEST(OneCheckAtATime, AWindowClosedDuringTheWaitEndsAfterTheCheckWithItsSettings
     w.Start();
     TfrmMain& f = *w.form;
     f.spedInterval->SetValue(30);
-    w.Stream(Page("09:41"));
+    w.Stream(StreamWith("09:41"));
     bool visible_inside = false;
     w.fake->during_source = [&] {
       c.close(f);
       visible_inside = f.isVisible();
     };
-    w.fake->source = Page("09:55");
+    w.fake->source = StreamWith("09:55");
     w.fake->LoadEnd();
-    EXPECT_TRUE(visible_inside);  // the check still had its window
+    EXPECT_TRUE(visible_inside);                // the check still had its window
     EXPECT_EQ(Log(f), QStringList({"09:55"}));  // and ran to its end
     EXPECT_FALSE(std::filesystem::exists(f.GetIniFileName()));
     ASSERT_TRUE(WaitFor([&] { return !f.isVisible(); }));
@@ -146,7 +131,7 @@ TEST(OneCheckAtATime, TheUpdateQuestionWaitsForTheCheck) {
   Window w;
   w.Start();
   TfrmMain& f = *w.form;
-  w.Stream(Page("09:41"));
+  w.Stream(StreamWith("09:41"));
   f.trycnNotify->SetTag(1);
   bool asked_inside = true;
   w.fake->during_source = [&] {

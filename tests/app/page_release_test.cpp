@@ -15,27 +15,11 @@
 namespace slp {
 namespace {
 
-std::string Page(const std::string& time, const std::string& counter = "3") {
-  return "<div><a href=\"/n\"><span><span>" + counter +
-         "</span></span></a></div><div><span>Stream</span></div><span><a href=\"/p\">" + time +
-         "</a></span> &nbsp;-&nbsp; <span>x</span>";
-}
-
-QStringList Log(TfrmMain& f) {
-  const QString text = f.mmoSource->toPlainText();
-  return text.isEmpty() ? QStringList() : text.split('\n');
-}
-
-// Lets the loop deliver what was queued.
-void Settle() {
-  for (int i = 0; i < 5; ++i) QApplication::processEvents();
-}
-
 // Started, on the stream (first values recorded), then hidden to the tray and released.
 struct HiddenOnTheStream : Window {
   HiddenOnTheStream() {
     Start();
-    Stream(Page("09:41"));
+    Stream(StreamWith("09:41"));
     form->hide();
     Settle();
   }
@@ -68,7 +52,7 @@ TEST(PageRelease, HiddenOnTheStreamTheRendererIsReleasedAndShowingBringsItBack) 
     EXPECT_FALSE(w.fake->discarded);
     EXPECT_EQ(w.fake->restores, 1);
     // The reload of the restore ends like any other load end: checked, and kept while shown.
-    w.fake->source = Page("09:55");
+    w.fake->source = StreamWith("09:55");
     w.fake->LoadEnd();
     Settle();
     EXPECT_EQ(f.LastTime(), "09:55");
@@ -104,7 +88,7 @@ TEST(PageRelease, EveryRefreshBringsThePageBackBeforeItNavigatesAndReleasesItAft
     EXPECT_FALSE(f.isVisible());
 
     // No change: the check runs, the window stays hidden and the page is released again.
-    w.fake->source = Page("09:41", "0");
+    w.fake->source = StreamWith("09:41", "0");
     w.fake->Arrive(kAddr.StreamPageUrl);
     EXPECT_EQ(f.LastNotif(), "0");
     EXPECT_FALSE(w.fake->discarded);  // not inside the load end
@@ -115,7 +99,7 @@ TEST(PageRelease, EveryRefreshBringsThePageBackBeforeItNavigatesAndReleasesItAft
 
     // A new post: announced once, the window shows, and the page stays.
     c.refresh(f);
-    w.fake->source = Page("09:55", "0");
+    w.fake->source = StreamWith("09:55", "0");
     w.fake->Arrive(kAddr.StreamPageUrl);
     Settle();
     EXPECT_EQ(Log(f), QStringList({"09:55"}));
@@ -157,7 +141,7 @@ TEST(PageRelease, KeptWhileShownMinimisedOrLoading) {
   Window w;
   w.Start();
   TfrmMain& f = *w.form;
-  w.Stream(Page("09:41"));
+  w.Stream(StreamWith("09:41"));
   Settle();
   f.showMinimized();  // on the taskbar: still visible
   w.fake->LoadEnd();
@@ -179,14 +163,14 @@ TEST(PageRelease, AWindowHiddenDuringACheckIsReleasedAfterIt) {
   Window w;
   w.Start();
   TfrmMain& f = *w.form;
-  w.Stream(Page("09:41"));
+  w.Stream(StreamWith("09:41"));
   bool released_inside = true;
   w.fake->during_source = [&] {
     f.hide();
     QApplication::processEvents();  // what the engine's nested wait delivers
     released_inside = w.fake->discarded;
   };
-  w.fake->source = Page("09:41", "0");
+  w.fake->source = StreamWith("09:41", "0");
   w.fake->LoadEnd();
   EXPECT_FALSE(released_inside);
   EXPECT_EQ(f.LastNotif(), "0");  // the check read the page it started on

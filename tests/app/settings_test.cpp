@@ -55,10 +55,8 @@ TEST(SettingsInTheWindow, StoredValuesAreReadAndLimited) {
     const char* written;
   };
   const Case cases[] = {
-      {"[Sylp]\nInterval=45\n", 45, "Interval=45"},
-      {"[Sylp]\nInterval=500\n", 120, "Interval=120"},
-      {"[Sylp]\nInterval=0\n", 1, "Interval=1"},
-      {"[Sylp]\nInterval=abc\n", 1, "Interval=1"},
+      {"[Sylp]\nInterval=45\n", 45, "Interval=45"}, {"[Sylp]\nInterval=500\n", 120, "Interval=120"},
+      {"[Sylp]\nInterval=0\n", 1, "Interval=1"},    {"[Sylp]\nInterval=abc\n", 1, "Interval=1"},
       {"[sylp]\ninterval=30\n", 30, "=30"},  // names without regard to case
   };
   for (const Case& c : cases) {

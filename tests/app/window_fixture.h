@@ -2,6 +2,7 @@
 // A main window on a scripted browser (and, when asked, a recording taskbar).
 
 #include <QApplication>
+#include <QPlainTextEdit>
 #include <QRect>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -12,9 +13,9 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "support/os_test_support.h"
 #include "support/fake_chromium.h"
 #include "support/fake_taskbar.h"
+#include "support/os_test_support.h"
 
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
 
@@ -27,6 +28,24 @@ namespace slp {
 
 // The maker's origin is a loopback port where nothing listens: every version check fails at
 // once and reads as up to date. Version check tests point it at a server of their own.
+// A stream page whose latest post shows `time` and whose counter reads `counter`.
+inline std::string StreamWith(const std::string& time, const std::string& counter = "3") {
+  return "<div><a href=\"/n\"><span><span>" + counter +
+         "</span></span></a></div><div><span>Stream</span></div><span><a href=\"/p\">" + time +
+         "</a></span> &nbsp;-&nbsp; <span>x</span>";
+}
+
+// The window's log, one entry a line.
+inline QStringList Log(TfrmMain& f) {
+  const QString text = f.mmoSource->toPlainText();
+  return text.isEmpty() ? QStringList() : text.split('\n');
+}
+
+// Lets the loop deliver what was queued.
+inline void Settle() {
+  for (int i = 0; i < 5; ++i) QApplication::processEvents();
+}
+
 inline const Addresses kAddr = Addresses::FromOrigins(
     "https://social.test", "https://accounts.test", "https://partner.test", "http://127.0.0.1:1");
 
@@ -42,7 +61,7 @@ struct Window {
   std::string updater_program = "updater program";
   std::vector<Opened> opened;
   std::vector<std::string> running;  // executables that run
-  std::string cache_path;  // what the engine was given
+  std::string cache_path;            // what the engine was given
   testing::FakeChromium* fake = nullptr;
   testing::FakeTaskbar* taskbar = nullptr;  // null: no taskbar, as on this system
   std::unique_ptr<TfrmMain> form;

@@ -77,7 +77,8 @@ std::string FileWithBlock(const TempFolder& folder, const std::vector<std::uint8
   const std::string path = folder / name;
   std::ofstream out(path, std::ios::binary);
   out << before;
-  out.write(reinterpret_cast<const char*>(block.data()), static_cast<std::streamsize>(block.size()));
+  out.write(reinterpret_cast<const char*>(block.data()),
+            static_cast<std::streamsize>(block.size()));
   out << after;
   return path;
 }

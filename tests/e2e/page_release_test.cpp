@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "demo_run.h"
-#include "platform/ui/tray_icon.h"
 #include "platform/os/process_tree.h"
+#include "platform/ui/tray_icon.h"
 #include "support/wait.h"
 
 namespace slp {

@@ -42,10 +42,14 @@ TEST(StartupEndToEnd, SignedOutStartGoesThroughTheSignInPagesToTheStream) {
   const auto requests = run.service.Requests();
   // The flow in order: sign-in, completion page, settings page, back to the stream.
   const std::vector<std::string> flow = {
-      "GET /stream?tab=XX", "GET /ServiceLogin?continue=%2Fstream", "POST /ServiceLogin",
+      "GET /stream?tab=XX",
+      "GET /ServiceLogin?continue=%2Fstream",
+      "POST /ServiceLogin",
       "GET /accounts/CheckCookie?chtml=LoginDoneHtml&dnConn=https%3A%2F%2Fpartner.demo.invalid"
       "&pstMsg=1",
-      "GET /settings/", "GET /stream?tab=XX", "GET /stream"};
+      "GET /settings/",
+      "GET /stream?tab=XX",
+      "GET /stream"};
   auto at = requests.begin();
   for (const std::string& step : flow) {
     at = std::find(at, requests.end(), step);
@@ -76,7 +80,8 @@ TEST(StartupEndToEnd, CookiesSurviveARestartInTheCacheFolder) {
   EXPECT_TRUE(WaitFor([&] {
     QFile file(cookies);
     return file.open(QIODevice::ReadOnly) && file.readAll().contains("SID");
-  })) << "no cookie store at " << cookies.toStdString();
+  })) << "no cookie store at "
+      << cookies.toStdString();
   const size_t before = run.service.Requests().size();
   run.StartWindow();  // same cache folder
   ASSERT_TRUE(WaitFor([&] { return run.form->chkRefresh->isEnabled(); }));

@@ -62,9 +62,9 @@ TEST(FrenchWindow, RunTimeMessages) {
   w.Start();
   TfrmMain& f = *w.form;
   // The greeting follows the version check's answer.
-  EXPECT_TRUE(testing::WaitFor(
-      [&] { return f.trycnNotify->BalloonHint() == "Sylpwatch a été mis à jour !"; }))
-      << f.trycnNotify->BalloonHint().toStdString();
+  EXPECT_TRUE(testing::WaitFor([&] {
+    return f.trycnNotify->BalloonHint() == "Sylpwatch a été mis à jour !";
+  })) << f.trycnNotify->BalloonHint().toStdString();
   std::vector<std::string> tips;
   for (const auto& call : w.taskbar->calls)
     for (const ThumbButton& b : call.buttons) tips.push_back(b.szTip);

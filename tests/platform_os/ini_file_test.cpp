@@ -229,14 +229,14 @@ TEST_F(IniFileTest, RefusesADanglingLinkAndKeepsIt) {
 
 TEST_F(IniFileTest, RemovesTemporariesThatInterruptedWritesLeft) {
   // Only this file's own temporaries go; look-alikes stay.
-  for (const char* name : {".slp.ini.Ab3xZ9", ".slp.ini.000000", ".slp.ini.short", ".other.ini.Ab3xZ9",
-                           "x.slp.ini.Ab3xZ9", ".slp.ini.Ab3x-9"})
+  for (const char* name : {".slp.ini.Ab3xZ9", ".slp.ini.000000", ".slp.ini.short",
+                           ".other.ini.Ab3xZ9", "x.slp.ini.Ab3xZ9", ".slp.ini.Ab3x-9"})
     WriteText(Path(name), "left");
   ASSERT_TRUE(std::filesystem::create_directory(Path(".slp.ini.folder")));
   ASSERT_TRUE(IniFile(Path()).WriteInteger("Sylp", "Interval", 9));
-  EXPECT_EQ(Names(), (std::vector<std::string>{".other.ini.Ab3xZ9", ".slp.ini.Ab3x-9",
-                                               ".slp.ini.folder", ".slp.ini.short", "slp.ini",
-                                               "x.slp.ini.Ab3xZ9"}));
+  EXPECT_EQ(Names(),
+            (std::vector<std::string>{".other.ini.Ab3xZ9", ".slp.ini.Ab3x-9", ".slp.ini.folder",
+                                      ".slp.ini.short", "slp.ini", "x.slp.ini.Ab3xZ9"}));
 }
 
 TEST_F(IniFileTest, UnwritablePlacesFailWithoutThrowing) {

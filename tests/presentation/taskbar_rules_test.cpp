@@ -1,11 +1,11 @@
 #include "presentation/taskbar_rules.h"
 
-#include "support/fake_taskbar.h"
-
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "support/fake_taskbar.h"
 
 namespace slp {
 namespace {

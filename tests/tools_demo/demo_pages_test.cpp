@@ -1,12 +1,11 @@
 // The demo service's pages carry what the notifier reads, the light one and the heavy one.
-#include "tools/demo/demo_service.h"
-
 #include <gtest/gtest.h>
 #include <httplib.h>
 
 #include <cstdint>
 
 #include "monitor/page_analysis.h"
+#include "tools/demo/demo_service.h"
 
 namespace slp::demo {
 namespace {

@@ -1,7 +1,5 @@
 #include "update/hand_off.h"
 
-#include "platform/os/command_line.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -9,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/os/command_line.h"
 #include "support/os_test_support.h"
 
 namespace slp {
@@ -23,8 +22,8 @@ TEST(OwnArguments, WhatTheNotifierPassesOnThroughAnUpdate) {
     const char* what;
     std::string executable;
     std::vector<std::string> arguments;
-    std::string own;         // what OwnArguments gives
-    std::string parameter;   // as it stands in the updater's "commandline=" value
+    std::string own;        // what OwnArguments gives
+    std::string parameter;  // as it stands in the updater's "commandline=" value
   } cases[] = {
       {"no arguments", "/opt/slp/slp", {}, "/updated", "/updated"},
       {"after an earlier update", "/opt/slp/slp", {"/updated"}, "/updated", "/updated"},
@@ -33,7 +32,10 @@ TEST(OwnArguments, WhatTheNotifierPassesOnThroughAnUpdate) {
       {"an argument with a blank", "/opt/slp/slp", {"a b"}, "\"a b\"", ">a b>"},
       {"double quotes inside", "/opt/slp/slp", {"say\"hi\""}, "say\"hi\"", "say>hi>"},
       {"an empty argument", "/opt/slp/slp", {""}, "\"\"", ">>"},
-      {"the path again as an argument", "/opt/slp/slp", {"/opt/slp/slp"}, "/opt/slp/slp",
+      {"the path again as an argument",
+       "/opt/slp/slp",
+       {"/opt/slp/slp"},
+       "/opt/slp/slp",
        "/opt/slp/slp"},
   };
   for (const auto& c : cases) {
@@ -97,7 +99,10 @@ TEST_F(UpdaterFiles, RemovalLeavesNothingOrSaysWhatIsLeft) {
 TEST_F(UpdaterFiles, WrittenWholeExecutableByItsOwnerOnlyAndReplacingAnOldOne) {
   ASSERT_TRUE(std::filesystem::create_directories(folder_));
   WriteText(file_, "old and longer");
-  const std::string bytes("\x7f" "ELF\0\1\2", 7);
+  const std::string bytes(
+      "\x7f"
+      "ELF\0\1\2",
+      7);
   ASSERT_TRUE(WriteUpdater(file_, bytes));
   EXPECT_EQ(ReadText(file_), bytes);
   struct stat st {};

@@ -15,18 +15,26 @@ int main(int argc, char** argv) {
       const size_t n = std::strlen(name);
       return a.compare(0, n, name) == 0 ? argv[i] + n : nullptr;
     };
-    if (const char* v = value("--port=")) options.port = std::atoi(v);
-    else if (const char* v = value("--lang=")) options.lang = v;
-    else if (const char* v = value("--change-seconds=")) options.change_seconds = std::atoi(v);
-    else if (const char* v = value("--version-answer=")) options.version_answer = v;
-    else if (const char* v = value("--download-file=")) options.download_file = v;
-    else if (const char* v = value("--seconds=")) options.lifetime_seconds = std::atoi(v);
+    if (const char* v = value("--port="))
+      options.port = std::atoi(v);
+    else if (const char* v = value("--lang="))
+      options.lang = v;
+    else if (const char* v = value("--change-seconds="))
+      options.change_seconds = std::atoi(v);
+    else if (const char* v = value("--version-answer="))
+      options.version_answer = v;
+    else if (const char* v = value("--download-file="))
+      options.download_file = v;
+    else if (const char* v = value("--seconds="))
+      options.lifetime_seconds = std::atoi(v);
     else if (const char* v = value("--heavy="))
       options.heavy_posts = std::atoi(v);
     else if (a == "--heavy")
       options.heavy_posts = slp::demo::kHeavyPosts;
-    else if (a == "--signed-in") options.signed_in = true;
-    else if (a == "--manual-sign-in") options.auto_sign_in = false;
+    else if (a == "--signed-in")
+      options.signed_in = true;
+    else if (a == "--manual-sign-in")
+      options.auto_sign_in = false;
     else {
       std::fprintf(stderr,
                    "usage: slp-demo [--port=N] [--lang=en|fr] [--change-seconds=N] "

@@ -18,10 +18,8 @@ namespace {
 
 constexpr const char* kCookie = "SID=demo";
 
-std::string Page(const std::string& title, const std::string& body,
-                 const std::string& head = {}) {
-  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title>" +
-         head +
+std::string Page(const std::string& title, const std::string& body, const std::string& head = {}) {
+  return "<!DOCTYPE html><html><head><meta charset=\"utf-8\"><title>" + title + "</title>" + head +
          "<style>body{font-family:sans-serif;margin:12px;color:#222}"
          ".post{border:1px solid #ddd;border-radius:4px;padding:8px;margin:8px 0}"
          ".bar{background:#d34836;color:#fff;padding:6px;border-radius:4px}"
@@ -84,8 +82,7 @@ std::string StreamPage(const StreamState& state, const std::string& lang, int ol
        << "<div class=\"nav\"><span>" << marker << "</span></div>"
        << "<div class=\"post\"><b>Ada</b> <span class=\"time\"><a href=\"/posts/1\">"
        << state.post_time << "</a></span> &nbsp;-&nbsp; <span>" << who << "</span>"
-       << "<p>" << (fr ? "Nouvelle publication de démonstration." : "A demo post.")
-       << "</p></div>"
+       << "<p>" << (fr ? "Nouvelle publication de démonstration." : "A demo post.") << "</p></div>"
        << "<div class=\"post\"><b>Grace</b> <span class=\"time\"><a href=\"/posts/0\">"
        << "08:15</a></span> &nbsp;-&nbsp; <span>" << who << "</span><p>"
        << (fr ? "Une publication plus ancienne." : "An older post.") << "</p></div>";
@@ -175,12 +172,14 @@ void Service::Routes() {
   s.Get("/ServiceLogin", [this](const httplib::Request&, httplib::Response& res) {
     std::string script;
     if (options_.auto_sign_in)
-      script = "<script>window.addEventListener('load',function(){setTimeout(function(){"
-               "document.forms[0].submit();},300);});</script>";
+      script =
+          "<script>window.addEventListener('load',function(){setTimeout(function(){"
+          "document.forms[0].submit();},300);});</script>";
     res.set_content(Page("Sign in",
                          "<h1>Sign in</h1><form method=\"post\" action=\"/ServiceLogin\">"
                          "<label>Email <input name=\"email\" value=\"ada@demo.invalid\"></label> "
-                         "<button type=\"submit\">Sign in</button></form>" + script),
+                         "<button type=\"submit\">Sign in</button></form>" +
+                             script),
                     "text/html; charset=utf-8");
   });
   s.Post("/ServiceLogin", [this](const httplib::Request&, httplib::Response& res) {
@@ -190,9 +189,10 @@ void Service::Routes() {
   });
   s.Get("/accounts/CheckCookie", [](const httplib::Request&, httplib::Response& res) {
     // Fully loaded first, then on to the settings page, as the real flow does.
-    res.set_content(Page("Signed in", "<p>Signed in.</p><script>window.addEventListener("
-                                      "'load',function(){setTimeout(function(){"
-                                      "location.href='/settings/';},200);});</script>"),
+    res.set_content(Page("Signed in",
+                         "<p>Signed in.</p><script>window.addEventListener("
+                         "'load',function(){setTimeout(function(){"
+                         "location.href='/settings/';},200);});</script>"),
                     "text/html; charset=utf-8");
   });
   s.Get("/settings/", [](const httplib::Request&, httplib::Response& res) {
@@ -210,9 +210,8 @@ void Service::Routes() {
     std::lock_guard lock(mutex_);
     res.set_content(options_.version_answer, "text/plain");
   });
-  s.Get("/zazavezod/download", [](const httplib::Request&, httplib::Response& res) {
-    res.set_redirect("/files/slp");
-  });
+  s.Get("/zazavezod/download",
+        [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/files/slp"); });
   s.Get("/files/slp", [this](const httplib::Request&, httplib::Response& res) {
     std::ifstream in(options_.download_file, std::ios::binary);
     if (options_.download_file.empty() || !in) {

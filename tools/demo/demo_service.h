@@ -22,16 +22,16 @@ namespace slp::demo {
 std::string NotifierVersion();
 
 struct Options {
-  int port = 0;                  // 0: any free port
-  std::string lang = "en";       // "en": marker "Stream"; "fr": marker "FLUX" (other case)
-  bool signed_in = false;        // start with the user signed in
-  bool auto_sign_in = true;      // the sign-in page submits itself
-  int change_seconds = 20;       // the stream changes every so many seconds
+  int port = 0;              // 0: any free port
+  std::string lang = "en";   // "en": marker "Stream"; "fr": marker "FLUX" (other case)
+  bool signed_in = false;    // start with the user signed in
+  bool auto_sign_in = true;  // the sign-in page submits itself
+  int change_seconds = 20;   // the stream changes every so many seconds
   std::string partner = "https://partner.demo.invalid";  // partner sign-in origin
   std::string version_answer = NotifierVersion();        // by default nothing newer
-  std::string download_file;     // served at the download address
-  int lifetime_seconds = 3600;   // the service stops by itself after this long
-  int heavy_posts = 0;           // older posts with pictures below the latest, and a script
+  std::string download_file;                             // served at the download address
+  int lifetime_seconds = 3600;  // the service stops by itself after this long
+  int heavy_posts = 0;          // older posts with pictures below the latest, and a script
 };
 
 // The default number of older posts of the heavy stream page.
