@@ -101,6 +101,14 @@ TEST(UpdateEndToEnd, ANewerNotifierReplacesTheOldOneWhichComesBackAndCleansUp) {
   setenv("XDG_CONFIG_HOME", config.c_str(), 1);
   unsetenv("APPDATA");
 
+  // Whatever happens below, no notifier started from the install folder outlives the test.
+  struct EndNotifiers {
+    std::string target;
+    ~EndNotifiers() {
+      for (int pid : Running(target)) kill(pid, SIGKILL);
+    }
+  } end_notifiers{target};
+
   demo::Options options;
   options.version_answer = "1.2.0.27";
   options.download_file = root / "newer";
