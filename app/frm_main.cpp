@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
@@ -457,6 +458,11 @@ void TfrmMain::miHideClick() {
 }
 
 void TfrmMain::AskForUpdate() {
+  // The box runs a loop of its own, in which the balloon can be clicked again and the window
+  // can go away.
+  if (questionOpen_) return;
+  questionOpen_ = true;
+  const QPointer<TfrmMain> alive(this);
   const ModalResult answer =
       MessageDlg(this, gettext(QStringLiteral("Do you want to update?")), DialogKind::Confirmation,
                  {ModalResult::Yes, ModalResult::Ignore},
@@ -465,7 +471,8 @@ void TfrmMain::AskForUpdate() {
                      .Caption(ModalResult::Yes, gettext(QStringLiteral("Update")))
                      .StayOnTop()
                      .Centred());
-  if (answer == ModalResult::Yes) StartUpdate();
+  if (alive && answer == ModalResult::Yes) StartUpdate();  // its warning is a box too
+  if (alive) questionOpen_ = false;
 }
 
 std::string TfrmMain::UpdaterFileName() {

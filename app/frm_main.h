@@ -208,6 +208,9 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   // Load ends, closing, the update question and timer restarts wait for a page check that
   // reads the source in a nested loop; they run once it has ended.
   NestedWaits waits_;
+  // The update question or the hand-off's warning is open: a second click on the balloon asks
+  // nothing more.
+  bool questionOpen_ = false;
   enum : NestedWaits::Key {
     kDeferredClose = 1,
     kDeferredTimer,

@@ -147,6 +147,67 @@ TEST(OneCheckAtATime, TheUpdateQuestionWaitsForTheCheck) {
   Dialogs::ClearAnswers();
 }
 
+// While the real update question is open (a loop of its own), `meanwhile` runs from inside it;
+// the box is then answered with Ignore unless `meanwhile` ended it.
+void WhileTheQuestionIsOpen(TfrmMain& f, const std::function<void()>& meanwhile) {
+  QTimer::singleShot(0, [&] {
+    ASSERT_TRUE(WaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+    QWidget* box = QApplication::activeModalWidget();
+    meanwhile();
+    if (QApplication::activeModalWidget() == box) box->close();
+  });
+  f.trycnNotify->SetTag(1);
+  emit f.trycnNotify->BalloonClick();
+}
+
+TEST(UpdateQuestion, ASecondClickOnTheBalloonAsksNothingMore) {
+  Dialogs::ClearAnswers();
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  QSignalSpy updates(&f, &TfrmMain::updateStarted);
+  int boxes_inside = 0;
+  WhileTheQuestionIsOpen(f, [&] {
+    Dialogs::SetNextAnswer(ModalResult::Yes);  // would answer a second question at once
+    emit f.trycnNotify->BalloonClick();
+    boxes_inside = static_cast<int>(Dialogs::PendingAnswers());
+  });
+  EXPECT_EQ(boxes_inside, 1);  // no second question took the answer
+  EXPECT_EQ(updates.count(), 0);
+  EXPECT_TRUE(f.isVisible());
+  Dialogs::ClearAnswers();
+  // Once the first is answered, the balloon asks again.
+  Dialogs::SetNextAnswer(ModalResult::Ignore);
+  emit f.trycnNotify->BalloonClick();
+  EXPECT_EQ(Dialogs::PendingAnswers(), 0u);
+}
+
+TEST(UpdateQuestion, AWindowClosedOrDestroyedWhileItIsOpenEndsCleanly) {
+  for (bool destroy : {false, true}) {
+    SCOPED_TRACE(destroy ? "destroyed" : "closed from the tray");
+    Dialogs::ClearAnswers();
+    Window w;
+    w.Start();
+    TfrmMain& f = *w.form;
+    f.spedInterval->SetValue(30);
+    const std::string ini = f.GetIniFileName();
+    QSignalSpy updates(&f, &TfrmMain::updateStarted);
+    WhileTheQuestionIsOpen(f, [&] {
+      if (destroy)
+        w.form.reset();
+      else
+        f.miQuit->trigger();
+    });
+    // Destroyed, nothing runs on it any more (the asan preset checks); closed, it saved.
+    if (!destroy) {
+      EXPECT_EQ(updates.count(), 0);
+      EXPECT_TRUE(WaitFor([&] { return !f.isVisible(); }));
+      EXPECT_EQ(ReadText(ini), "[Sylp]\nInterval=30\n");
+    }
+    Settle();
+  }
+}
+
 TEST(Termination, ASignalClosesAnOpenBoxThenTheWindow) {
   // The update question is open for real when log-out sends SIGTERM.
   Dialogs::ClearAnswers();
