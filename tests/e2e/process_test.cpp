@@ -40,8 +40,9 @@ struct SlpRun {
   }
   // Sends SIGTERM and waits for the end.
   bool Terminate() {
-    ::kill(static_cast<pid_t>(slp.processId()), SIGTERM);
-    return slp.waitForFinished(30000);
+    // A process that has ended already has no id: kill(0) would signal the whole group.
+    if (const qint64 pid = slp.processId(); pid > 0) ::kill(static_cast<pid_t>(pid), SIGTERM);
+    return slp.state() == QProcess::NotRunning || slp.waitForFinished(30000);
   }
   std::string Settings() {
     QFile ini(folder + "/slp.ini");
