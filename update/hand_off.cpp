@@ -8,6 +8,8 @@
 #include <fstream>
 #include <iterator>
 
+#include "platform/os/ini_file.h"
+
 namespace slp {
 
 std::vector<std::string> StartArguments() {
@@ -62,22 +64,8 @@ bool RemoveUpdater(const std::string& updater_file,
 }
 
 bool WriteUpdater(const std::string& updater_file, const std::string& bytes) {
-  // A new file beside it, renamed over the name: never writes through a link or into a file
-  // that a running updater still maps.
-  std::string temp = updater_file + ".XXXXXX";
-  const int fd = mkostemp(temp.data(), O_CLOEXEC);
-  if (fd < 0) return false;
-  bool ok = fchmod(fd, 0700) == 0;
-  for (std::size_t done = 0; ok && done < bytes.size();) {
-    const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
-  ok = close(fd) == 0 && ok;
-  ok = ok && rename(temp.c_str(), updater_file.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  // Whole or not at all, then a program of its owner's only.
+  return WriteFileAtomically(updater_file, bytes) && chmod(updater_file.c_str(), 0700) == 0;
 }
 
 }  // namespace slp

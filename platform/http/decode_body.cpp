@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/http/http_client.h"
+#include "platform/os/text.h"
 
 namespace slp {
 namespace {
@@ -16,14 +17,12 @@ namespace {
 constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 constexpr std::size_t kMaxCharsetName = 40;
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
+using text::FoldAscii;
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
+  return text::EqualsIgnoreAsciiCase(a, b);
 }
 
 bool StartsWithIgnoreCase(std::string_view text, std::size_t at, std::string_view prefix) {

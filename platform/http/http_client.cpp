@@ -20,6 +20,7 @@
 #include <utility>
 
 #include "platform/os/large_buffer.h"
+#include "platform/os/text.h"
 
 namespace slp {
 namespace {
@@ -35,7 +36,7 @@ void InitCurlOnce() {
   (void)code;
 }
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using text::FoldAscii;
 
 // The value of header line `line` when its name is `name` (any case); nothing otherwise.
 bool HeaderValue(std::string_view line, std::string_view name, std::string_view& value) {

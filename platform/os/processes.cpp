@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "platform/os/text.h"
+
 namespace slp {
 
 bool SamePathIgnoringAsciiCase(const std::string& a, const std::string& b) {
-  auto fold = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [&](char x, char y) { return fold(x) == fold(y); });
+  return text::EqualsIgnoreAsciiCase(a, b);
 }
 
 bool IsProcessRunning(const std::string& path) {

@@ -3,11 +3,12 @@
 #include <algorithm>
 
 #include "platform/os/command_line.h"
+#include "platform/os/text.h"
 
 namespace slp::renewer {
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using text::FoldAscii;
 
 bool IsSwitchChar(char c) { return c == '/' || c == '-'; }
 
