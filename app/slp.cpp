@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "app/core/build_addresses.h"
+#include "app/engine_failure.h"
 #include "app/frm_main.h"
 #include "locale/translator.h"
 #include "platform/browser/webengine_chromium.h"
@@ -42,9 +43,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  // The engine failing later ends the run through the loop, so the window closes as usual:
-  // the settings are saved and the engine's stores are flushed.
-  bool engineFailed = false;
+  // The engine failing later ends the run through the window, with code 1.
+  slp::EngineFailure engineFailure(report);
   slp::TfrmMain::Setup setup;
   setup.addresses = slp::BuildAddresses();
   // As started, before Qt took its own options out: they are passed on through an update.
@@ -61,17 +61,8 @@ int main(int argc, char** argv) {
   setup.setCachePath = slp::TChromium::SetCachePath;
   setup.createChromium = [&](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);
-    control->OnEngineFailure = [&] {
-      if (engineFailed) return;
-      engineFailed = true;
-      // Not from inside the engine's signal: the box runs a loop of its own.
-      QMetaObject::invokeMethod(
-          &app,
-          [&] {
-            report("The browser engine stopped before it showed a page.");
-            if (mainWindow) mainWindow->close();
-          },
-          Qt::QueuedConnection);
+    control->OnEngineFailure = [&engineFailure] {
+      engineFailure.Raise("The browser engine stopped before it showed a page.");
     };
     return control;
   };
@@ -80,8 +71,9 @@ int main(int argc, char** argv) {
   {
     slp::TfrmMain frmMain(std::move(setup));
     mainWindow = &frmMain;
+    engineFailure.SetWindow(&frmMain);
     frmMain.show();
     code = app.exec();
   }
-  return engineFailed ? 1 : code;
+  return engineFailure.ExitCode(code);
 }

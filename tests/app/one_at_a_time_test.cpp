@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "app/engine_failure.h"
 #include "platform/ui/dialogs.h"
 #include "platform/ui/spin_edit.h"
 #include "platform/ui/termination.h"
@@ -206,6 +207,29 @@ TEST(UpdateQuestion, AWindowClosedOrDestroyedWhileItIsOpenEndsCleanly) {
     }
     Settle();
   }
+}
+
+TEST(EngineFailure, EndsOnceThroughTheWindowWithCode1) {
+  Window w;
+  w.Start();
+  TfrmMain& f = *w.form;
+  f.spedInterval->SetValue(30);
+  std::vector<std::string> told;
+  bool shown_while_told = false;
+  EngineFailure failure([&](const std::string& why) {
+    told.push_back(why);
+    shown_while_told = f.isVisible();
+  });
+  EXPECT_EQ(failure.ExitCode(0), 0);
+  failure.SetWindow(&f);
+  failure.Raise("The browser engine stopped before it showed a page.");
+  failure.Raise("again");
+  EXPECT_TRUE(told.empty());  // not from inside the engine's signal
+  ASSERT_TRUE(WaitFor([&] { return !f.isVisible(); }));
+  EXPECT_EQ(told, std::vector<std::string>{"The browser engine stopped before it showed a page."});
+  EXPECT_TRUE(shown_while_told);  // the box first, then the window closes
+  EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=30\n");
+  EXPECT_EQ(failure.ExitCode(0), 1);
 }
 
 TEST(Termination, ASignalClosesAnOpenBoxThenTheWindow) {

@@ -82,18 +82,5 @@ TEST(ProcessEndToEnd, AnEngineThatCannotStartEndsWithAnErrorBoxAndCode1) {
   EXPECT_EQ(run.slp.exitCode(), 1);
 }
 
-TEST(ProcessEndToEnd, AnEngineThatFailsLaterEndsThroughTheWindowWithCode1) {
-  // The helper exists but dies at once: the engine gives up after the window is up. The run
-  // still ends as a closed window does, so the setting is written back.
-  QProcessEnvironment extra;
-  extra.insert("QTWEBENGINEPROCESS_PATH", "/bin/false");
-  SlpRun run("[Sylp]\nInterval=500\n", extra);
-  EXPECT_TRUE(run.Says("stopped before it showed a page"));
-  ASSERT_TRUE(run.Terminate());  // closes the box, then the window
-  EXPECT_EQ(run.slp.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(run.slp.exitCode(), 1);
-  EXPECT_EQ(run.Settings(), "[Sylp]\nInterval=120\n");
-}
-
 }  // namespace
 }  // namespace slp
