@@ -2,22 +2,43 @@
 // The processes below one process, read from /proc, and their memory.
 
 #include <dirent.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
 namespace slp {
 
+// A file of /proc, empty when it cannot be read. A process may end between the listing
+// and the read; the read then fails with ESRCH, which a stream would throw.
+inline std::string ReadProcFile(const std::string& path) {
+  std::string text;
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return text;
+  char buffer[4096];
+  for (;;) {
+    const ssize_t got = read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      text.append(buffer, static_cast<size_t>(got));
+      continue;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) text.clear();
+    break;
+  }
+  close(fd);
+  return text;
+}
+
 // The parent's id of `pid`, or 0 when the process is gone.
 inline int ParentOf(int pid) {
-  std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-  const std::string text((std::istreambuf_iterator<char>(stat)), {});
+  const std::string text = ReadProcFile("/proc/" + std::to_string(pid) + "/stat");
   const size_t end = text.rfind(')');
-  if (end == std::string::npos) return 0;
+  if (end == std::string::npos || end + 2 > text.size()) return 0;
   std::istringstream rest(text.substr(end + 2));
   std::string state;
   int ppid = 0;
@@ -50,8 +71,7 @@ inline bool InTree(int root, int pid) {
 
 // The command line of `pid`, its arguments joined by blanks.
 inline std::string CommandLine(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/cmdline");
-  std::string text((std::istreambuf_iterator<char>(in)), {});
+  std::string text = ReadProcFile("/proc/" + std::to_string(pid) + "/cmdline");
   for (char& c : text)
     if (c == '\0') c = ' ';
   return text;
@@ -73,7 +93,7 @@ inline std::vector<int> EngineRenderers(int root) {
 
 // Proportional set size of one process in KiB (0 when it is gone).
 inline long PssKb(int pid) {
-  std::ifstream in("/proc/" + std::to_string(pid) + "/smaps_rollup");
+  std::istringstream in(ReadProcFile("/proc/" + std::to_string(pid) + "/smaps_rollup"));
   std::string line;
   while (std::getline(in, line))
     if (line.rfind("Pss:", 0) == 0) return std::stol(line.substr(4));
