@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <string>
 #include <thread>
 
 #include "support/child_process.h"
@@ -14,13 +15,20 @@ namespace slp {
 namespace {
 
 TEST(ProcessTree, FindsAChildBelowThisProcessAndItsCommandLine) {
-  testing::ChildProcess child("/bin/sleep", {"30"});
+  testing::ChildProcess child("/bin/cat", {"-u"});  // ends when its input closes
   ASSERT_GT(child.Pid(), 0);
   EXPECT_EQ(ParentOf(child.Pid()), getpid());
   const std::vector<int> tree = ProcessTree(getpid());
   EXPECT_EQ(tree.front(), getpid());
   EXPECT_NE(std::find(tree.begin(), tree.end(), child.Pid()), tree.end());
-  EXPECT_EQ(CommandLine(child.Pid()), "/bin/sleep 30 ");
+  // The spawn returns once the child has left this process's memory, a moment before the
+  // new program's arguments are in place.
+  std::string command;
+  for (int i = 0; i < 500 && command.empty(); ++i) {
+    command = CommandLine(child.Pid());
+    if (command.empty()) usleep(10000);
+  }
+  EXPECT_EQ(command, "/bin/cat -u ");
   EXPECT_GT(PssKb(getpid()), 0);
 }
 
