@@ -1,6 +1,7 @@
 // Reading the page source pumps events: whatever they bring must wait for the check.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -230,6 +231,63 @@ TEST(EngineFailure, EndsOnceThroughTheWindowWithCode1) {
   EXPECT_TRUE(shown_while_told);  // the box first, then the window closes
   EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=30\n");
   EXPECT_EQ(failure.ExitCode(0), 1);
+}
+
+// The settings file's identity: every save writes a new file in its place.
+ino_t SavedFile(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+}
+
+// Log-out may reach a window that is closing already; it ends once, saved once.
+TEST(Termination, AWindowThatHasClosedIsNotClosedAgain) {
+  struct Case {
+    const char* what;
+    // Closes the window once, then returns with a second close under way or done.
+    std::function<void(TfrmMain&, ino_t&)> run;
+  };
+  const Case cases[] = {
+      {"log-out while the engine's error box is open, which closes the window too",
+       [](TfrmMain& f, ino_t& first) {
+         EngineFailure failure([&](const std::string&) {
+           QTimer::singleShot(0, [] {
+             ASSERT_TRUE(WaitFor([] { return QApplication::activeModalWidget() != nullptr; }));
+             ::raise(SIGTERM);
+           });
+           QMessageBox box(QMessageBox::Critical, "Sylpwatch", "failed");
+           box.exec();
+           first = SavedFile(f.GetIniFileName());
+         });
+         failure.SetWindow(&f);
+         failure.Raise("failed");
+         ASSERT_TRUE(WaitFor([&] { return failure.ExitCode(0) == 1 && first != 0; }));
+       }},
+      {"a second termination signal",
+       [](TfrmMain& f, ino_t& first) {
+         ::raise(SIGTERM);
+         ASSERT_TRUE(WaitFor([&] { return !f.isVisible(); }));
+         first = SavedFile(f.GetIniFileName());
+         ::raise(SIGHUP);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Window w;
+    w.Start();
+    TfrmMain& f = *w.form;
+    f.spedInterval->SetValue(45);
+    QPointer<QWidget> window = w.form.get();
+    OnTerminationSignals([window] { CloseModalsThenWindow(window); });
+    ino_t first = 0;
+    c.run(f, first);
+    Settle();
+    EXPECT_FALSE(f.isVisible());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=45\n");
+    EXPECT_NE(first, 0u);
+    EXPECT_EQ(SavedFile(f.GetIniFileName()), first);  // not saved a second time
+    OnTerminationSignals(nullptr);
+  }
 }
 
 TEST(Termination, ASignalClosesAnOpenBoxThenTheWindow) {
