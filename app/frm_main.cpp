@@ -511,10 +511,15 @@ void TfrmMain::StartUpdate() {
   std::vector<std::string> argv{setup_.executablePath};
   argv.insert(argv.end(), setup_.arguments.begin(), setup_.arguments.end());
   const std::string arguments = OwnArguments(JoinCommandLine(argv), setup_.executablePath);
-  if (setup_.shellOpen)
-    setup_.shellOpen(
-        file.substr(folder.size()),
-        HandOffParameters(setup_.addresses.DownloadUrl, setup_.executablePath, arguments), folder);
+  const bool started =
+      setup_.shellOpen && setup_.shellOpen(file.substr(folder.size()),
+                                           HandOffParameters(setup_.addresses.DownloadUrl,
+                                                             setup_.executablePath, arguments),
+                                           folder) >= 0;
+  if (!started) {
+    RemoveUpdater();  // nobody runs it
+    return;
+  }
   close();
 }
 

@@ -63,9 +63,10 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
     std::function<std::string()> updaterProgram;
     // Whether a running process's executable is this file.
     std::function<bool(const std::string& path)> isProcessRunning;
-    // Starts `program` in `folder` with the parameter text `parameters`, not waiting for it.
-    std::function<void(const std::string& program, const std::string& parameters,
-                       const std::string& folder)>
+    // Starts `program` in `folder` with the parameter text `parameters`, not waiting for it;
+    // the new process's id, or -1 when it could not be started.
+    std::function<long long(const std::string& program, const std::string& parameters,
+                            const std::string& folder)>
         shellOpen;
     // The version check's client: no redirects, a small reply, no endless wait.
     HttpSettings versionCheck{.followRedirects = false,

@@ -56,8 +56,7 @@ int main(int argc, char** argv) {
         .value_or(std::string());
   };
   setup.isProcessRunning = [](const std::string& path) { return slp::IsProcessRunning(path); };
-  setup.shellOpen = [](const std::string& program, const std::string& parameters,
-                       const std::string& folder) { slp::ShellOpen(program, parameters, folder); };
+  setup.shellOpen = slp::ShellOpen;
   setup.setCachePath = slp::TChromium::SetCachePath;
   setup.createChromium = [&](QWidget* parent) -> std::unique_ptr<slp::Chromium> {
     auto control = std::make_unique<slp::TChromium>(parent);

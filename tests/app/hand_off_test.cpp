@@ -113,6 +113,23 @@ TEST_F(HandOffTest, NothingStartsWhenTheUpdaterCannotBeWritten) {
   }
 }
 
+// Closing would leave the user with neither the update nor the notifier.
+TEST_F(HandOffTest, AnUpdaterThatCannotStartLeavesTheNotifierRunningAndNothingBehind) {
+  Window w;
+  w.Start();
+  w.start_result = -1;
+  AcceptUpdate(w);
+  ASSERT_EQ(w.opened.size(), 1u);  // it was tried
+  QApplication::processEvents();
+  EXPECT_TRUE(w.form->isVisible());
+  EXPECT_FALSE(std::filesystem::exists(Folder(w)));
+  // Once the system can start it, the next try hands over.
+  w.start_result = 4242;
+  AcceptUpdate(w);
+  ASSERT_EQ(w.opened.size(), 2u);
+  EXPECT_TRUE(WaitFor([&] { return !w.form->isVisible(); }));
+}
+
 TEST_F(HandOffTest, TheNextStartRemovesTheUpdaterOnceItHasEnded) {
   Window w;
   const std::string file = Folder(w) + "Renewer";

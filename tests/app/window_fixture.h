@@ -60,6 +60,7 @@ struct Window {
   std::string temp_path = temp.path().toStdString() + "/";  // may be changed before a tick
   std::string updater_program = "updater program";
   std::vector<Opened> opened;
+  long long start_result = 4242;     // what starting a program gives: a process id, or -1
   std::vector<std::string> running;  // executables that run
   std::string cache_path;            // what the engine was given
   testing::FakeChromium* fake = nullptr;
@@ -88,6 +89,7 @@ struct Window {
     setup.shellOpen = [this](const std::string& program, const std::string& parameters,
                              const std::string& folder) {
       opened.push_back({program, parameters, folder});
+      return start_result;
     };
     setup.addresses = kAddr;
     setup.arguments = std::move(arguments);

@@ -125,8 +125,7 @@ TEST(UpdateEndToEnd, ANewerNotifierReplacesTheOldOneWhichComesBackAndCleansUp) {
   setup.tempDirectory = [] { return GetTempDirectory(); };
   setup.updaterProgram = [] { return ReadBytes(SLP_RENEWER_BINARY); };
   setup.isProcessRunning = [](const std::string& path) { return IsProcessRunning(path); };
-  setup.shellOpen = [](const std::string& program, const std::string& parameters,
-                       const std::string& folder) { ShellOpen(program, parameters, folder); };
+  setup.shellOpen = ShellOpen;
   auto form = std::make_unique<TfrmMain>(std::move(setup));
   form->show();
 
