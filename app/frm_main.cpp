@@ -567,19 +567,29 @@ void TfrmMain::tmrRefreshTimer() { RefreshPage(); }
 
 void TfrmMain::bbtnNavigateRootClick() { RefreshPage(); }
 
+// A refresh asked for while a check reads the page would move the page under it: it runs
+// after the check, once however often it was asked for meanwhile.
 void TfrmMain::RefreshPage() {
-  stb1Text->setText(gettext(QStringLiteral("Latest refresh:")) + QStringLiteral(" ") +
-                    QString::fromStdString(FormatLongTime(std::time(nullptr))));
-  BringPageBack(*chrmGooglePlus);
-  chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
-  CheckForUpdate();
+  waits_.RunOrDefer(
+      [this] {
+        stb1Text->setText(gettext(QStringLiteral("Latest refresh:")) + QStringLiteral(" ") +
+                          QString::fromStdString(FormatLongTime(std::time(nullptr))));
+        BringPageBack(*chrmGooglePlus);
+        chrmGooglePlus->Browser()->get_main_frame()->load_url(setup_.addresses.StreamUrl);
+        CheckForUpdate();
+      },
+      kDeferredRefresh);
 }
 
 void TfrmMain::ReloadPage() {
-  if (CefBrowser* browser = chrmGooglePlus->Browser()) {
-    BringPageBack(*chrmGooglePlus);
-    browser->reload();
-  }
+  waits_.RunOrDefer(
+      [this] {
+        if (CefBrowser* browser = chrmGooglePlus->Browser()) {
+          BringPageBack(*chrmGooglePlus);
+          browser->reload();
+        }
+      },
+      kDeferredReload);
 }
 
 void TfrmMain::ReleasePageLater() {

@@ -206,8 +206,8 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   std::unique_ptr<Taskbar> tbl3;
   WindowState wsLastState = WindowState::Normal;
   int imglOverlayTag = 0;  // index of the next overlay frame
-  // Load ends, closing, the update question and timer restarts wait for a page check that
-  // reads the source in a nested loop; they run once it has ended.
+  // Load ends, refreshes, closing, the update question and timer restarts wait for a page
+  // check that reads the source in a nested loop; they run once it has ended.
   NestedWaits waits_;
   // The update question or the hand-off's warning is open: a second click on the balloon asks
   // nothing more.
@@ -216,7 +216,9 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
     kDeferredClose = 1,
     kDeferredTimer,
     kDeferredQuestion,
-    kDeferredRelease
+    kDeferredRelease,
+    kDeferredRefresh,
+    kDeferredReload
   };
   std::vector<IconHandle> overlayHandles_;
 };

@@ -8,6 +8,7 @@
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPointer>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
 #include <filesystem>
@@ -124,6 +125,51 @@ TEST(OneCheckAtATime, AWindowClosedDuringTheWaitEndsAfterTheCheckWithItsSettings
     EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=30\n");
     w.form.reset();  // destroyed after its check: nothing is left to run on it
     Settle();
+  }
+}
+
+// A refresh asked for while the page is read would move the page under the check; it runs
+// after it, once however often it was asked for.
+TEST(OneCheckAtATime, ARefreshAskedForDuringTheCheckRunsAfterIt) {
+  struct Case {
+    const char* what;
+    std::function<void(TfrmMain&)> ask;
+    int loads;    // the stream requested afresh
+    int reloads;  // the page reloaded
+  };
+  const Case cases[] = {
+      {"Go to the stream, twice",
+       [](TfrmMain& f) {
+         f.bbtnNavigateRoot->click();
+         f.bbtnNavigateRoot->click();
+       },
+       1, 0},
+      {"tray Refresh", [](TfrmMain& f) { f.miRefresh->trigger(); }, 0, 1},
+      {"thumbnail Refresh", [](TfrmMain& f) { f.WMCommand((0x1800u << 16) | 0u); }, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Window w;
+    w.Start();
+    TfrmMain& f = *w.form;
+    w.Stream(StreamWith("09:41"));
+    const size_t loads = w.fake->loaded.size();
+    const int reloads = w.fake->reloads;
+    size_t loads_inside = 0;
+    int reloads_inside = 0;
+    w.fake->during_source = [&] {
+      w.fake->during_source = nullptr;
+      c.ask(f);
+      loads_inside = w.fake->loaded.size() - loads;
+      reloads_inside = w.fake->reloads - reloads;
+    };
+    w.fake->source = StreamWith("09:55");
+    w.fake->LoadEnd();
+    EXPECT_EQ(loads_inside, 0u);
+    EXPECT_EQ(reloads_inside, 0);
+    Settle();
+    EXPECT_EQ(w.fake->loaded.size() - loads, static_cast<size_t>(c.loads));
+    EXPECT_EQ(w.fake->reloads - reloads, c.reloads);
   }
 }
 
