@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "locale/catalog_record.h"
+#include "platform/os/text.h"
 
 namespace slp {
 namespace {
@@ -63,10 +64,8 @@ std::optional<std::vector<AppendedCatalog>> ReadCatalogDirectory(const ByteSourc
 }
 
 std::string TrimCatalogName(std::string_view raw) {
-  auto blank = [](char c) { return IsBlankOrControl(static_cast<unsigned char>(c)); };
-  const auto begin = std::find_if_not(raw.begin(), raw.end(), blank);
-  const auto end = std::find_if_not(raw.rbegin(), std::make_reverse_iterator(begin), blank).base();
-  return std::string(begin, end);
+  return std::string(
+      text::Trim(raw, [](char c) { return IsBlankOrControl(static_cast<unsigned char>(c)); }));
 }
 
 bool AppendCatalog(std::vector<std::uint8_t>& file, std::span<const std::uint8_t> catalog,

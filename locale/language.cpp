@@ -1,7 +1,8 @@
 #include "locale/language.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/os/text.h"
 
 namespace slp {
 namespace {
@@ -10,7 +11,7 @@ constexpr char kNativeSeparator = '/';
 
 char Normalised(char c) {
   if (c == '\\') return kNativeSeparator;
-  return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text::FoldAscii(c);
 }
 
 std::string_view BeforeDot(std::string_view text) { return text.substr(0, text.find('.')); }

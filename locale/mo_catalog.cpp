@@ -1,7 +1,8 @@
 #include "locale/mo_catalog.h"
 
 #include <algorithm>
-#include <cctype>
+
+#include "platform/os/text.h"
 
 namespace slp {
 namespace {
@@ -39,13 +40,6 @@ bool ReadString(std::span<const std::uint8_t> bytes, std::uint32_t length, std::
   const auto* begin = bytes.data() + offset;
   cut_length = static_cast<std::uint32_t>(std::find(begin, begin + length, 0) - begin);
   return true;
-}
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 }  // namespace
@@ -104,11 +98,12 @@ std::string MoCatalog::Charset() const {
     std::string_view line = header.substr(0, end);
     header.remove_prefix(std::min(end + 1, header.size()));
     constexpr std::string_view kField = "content-type:";
-    if (line.size() < kField.size() || !EqualsIgnoringCase(line.substr(0, kField.size()), kField))
+    if (line.size() < kField.size() ||
+        !text::EqualsIgnoreAsciiCase(line.substr(0, kField.size()), kField))
       continue;
     std::string lower(line);
     std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+                   [](char c) { return text::FoldAscii(c); });
     const std::size_t at = lower.find("charset=");
     if (at == std::string::npos) return "";
     std::string_view value = line.substr(at + 8);
@@ -119,7 +114,8 @@ std::string MoCatalog::Charset() const {
 
 bool MoCatalog::DeclaresUtf8() const {
   const std::string charset = Charset();
-  return EqualsIgnoringCase(charset, "UTF-8") || EqualsIgnoringCase(charset, "UTF8");
+  return text::EqualsIgnoreAsciiCase(charset, "UTF-8") ||
+         text::EqualsIgnoreAsciiCase(charset, "UTF8");
 }
 
 }  // namespace slp

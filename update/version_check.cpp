@@ -1,6 +1,7 @@
 #include "update/version_check.h"
 
 #include "monitor/addresses.h"
+#include "platform/os/text.h"
 
 namespace slp {
 
@@ -18,7 +19,7 @@ std::optional<std::string> UpdateAnnouncement(std::string_view reply, std::strin
                                               const TranslateFunction& translate) {
   if (reply == ownVersion) return std::nullopt;
   const std::string_view shown =
-      Utf16Length(reply) > kMaxAnnouncedVersionLength ? std::string_view() : reply;
+      text::Utf16Units(reply) > kMaxAnnouncedVersionLength ? std::string_view() : reply;
   std::string text = translate("A new version is available: ");
   text += shown;
   text += ".\r\n\r\n";
@@ -28,16 +29,6 @@ std::optional<std::string> UpdateAnnouncement(std::string_view reply, std::strin
   text += ' ';
   text += translate("and update your version.");
   return text;
-}
-
-std::size_t Utf16Length(std::string_view utf8) {
-  std::size_t units = 0;
-  for (const char c : utf8) {
-    const auto b = static_cast<unsigned char>(c);
-    if ((b & 0xC0) != 0x80) ++units;  // a lead byte or a single byte starts a character
-    if (b >= 0xF0) ++units;           // four-byte sequences lie beyond the BMP: two units
-  }
-  return units;
 }
 
 }  // namespace slp

@@ -32,7 +32,4 @@ std::optional<std::string> UpdateAnnouncement(std::string_view reply, std::strin
                                               std::string_view programName,
                                               const TranslateFunction& translate);
 
-// Length of UTF-8 text in UTF-16 code units.
-std::size_t Utf16Length(std::string_view utf8);
-
 }  // namespace slp

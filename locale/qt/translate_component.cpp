@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "locale/translator.h"
+#include "platform/os/text.h"
 
 namespace slp {
 namespace {
@@ -37,12 +38,9 @@ constexpr std::string_view kCaptionProperties[] = {
 };
 
 bool IsCaptionProperty(std::string_view name) {
-  return std::any_of(std::begin(kCaptionProperties), std::end(kCaptionProperties),
-                     [name](std::string_view caption) {
-                       return caption.size() == name.size() &&
-                              std::equal(caption.begin(), caption.end(), name.begin(),
-                                         [](char a, char b) { return (a | 0x20) == (b | 0x20); });
-                     });
+  return std::any_of(
+      std::begin(kCaptionProperties), std::end(kCaptionProperties),
+      [name](std::string_view caption) { return text::EqualsIgnoreAsciiCase(caption, name); });
 }
 
 // The translation of a text held by a component. A text without an entry is left as it is,

@@ -19,22 +19,14 @@ constexpr std::size_t kMaxCharsetName = 40;
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f'; }
 
-using text::FoldAscii;
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  return text::EqualsIgnoreAsciiCase(a, b);
-}
+using text::EqualsIgnoreAsciiCase;
 
 bool StartsWithIgnoreCase(std::string_view text, std::size_t at, std::string_view prefix) {
   return text.size() - at >= prefix.size() &&
-         EqualsIgnoreCase(text.substr(at, prefix.size()), prefix);
+         EqualsIgnoreAsciiCase(text.substr(at, prefix.size()), prefix);
 }
 
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsSpace(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsSpace(s.back())) s.remove_suffix(1);
-  return s;
-}
+std::string_view Trim(std::string_view s) { return text::Trim(s, IsSpace); }
 
 std::string_view Unquote(std::string_view s) {
   if (s.size() >= 2 && (s.front() == '"' || s.front() == '\'') && s.back() == s.front())
@@ -51,7 +43,8 @@ std::string_view CharsetParameter(std::string_view mediaType) {
     const std::string_view parameter =
         mediaType.substr(at + 1, next == std::string_view::npos ? next : next - at - 1);
     const std::size_t eq = parameter.find('=');
-    if (eq != std::string_view::npos && EqualsIgnoreCase(Trim(parameter.substr(0, eq)), "charset"))
+    if (eq != std::string_view::npos &&
+        EqualsIgnoreAsciiCase(Trim(parameter.substr(0, eq)), "charset"))
       return Trim(Unquote(Trim(parameter.substr(eq + 1))));
     at = next;
   }
@@ -97,12 +90,12 @@ std::size_t ReadAttributes(std::string_view html, std::size_t at, MetaTag& tag) 
       }
     }
     // The first of each attribute counts.
-    if (EqualsIgnoreCase(name, "charset") && !tag.hasCharset) {
+    if (EqualsIgnoreAsciiCase(name, "charset") && !tag.hasCharset) {
       tag.hasCharset = hasValue;
       tag.charset = value;
-    } else if (EqualsIgnoreCase(name, "http-equiv") && tag.httpEquiv.empty()) {
+    } else if (EqualsIgnoreAsciiCase(name, "http-equiv") && tag.httpEquiv.empty()) {
       tag.httpEquiv = value;
-    } else if (EqualsIgnoreCase(name, "content") && !tag.hasContent) {
+    } else if (EqualsIgnoreAsciiCase(name, "content") && !tag.hasContent) {
       tag.hasContent = hasValue;
       tag.content = value;
     }
@@ -129,7 +122,7 @@ std::string_view MetaCharset(std::string_view html) {
       const std::size_t end = ReadAttributes(html, at + 5, tag);
       const std::string_view named = Trim(Unquote(Trim(tag.charset)));
       if (tag.hasCharset && !named.empty()) return named;
-      if (EqualsIgnoreCase(Trim(tag.httpEquiv), "content-type") && tag.hasContent) {
+      if (EqualsIgnoreAsciiCase(Trim(tag.httpEquiv), "content-type") && tag.hasContent) {
         const std::string_view fromContent = CharsetParameter(tag.content);
         if (!fromContent.empty()) return fromContent;
       }
@@ -154,44 +147,14 @@ bool IsPlausibleCharsetName(std::string_view name) {
 std::string Latin1ToUtf8(std::string_view bytes) {
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 4);
-  for (const char c : bytes) {
-    const auto b = static_cast<unsigned char>(c);
-    if (b < 0x80) {
-      out += c;
-    } else {
-      out += static_cast<char>(0xC0 | (b >> 6));
-      out += static_cast<char>(0x80 | (b & 0x3F));
-    }
-  }
+  for (const char c : bytes) text::AppendUtf8(static_cast<unsigned char>(c), out);
   return out;
 }
 
-// Length of the well-formed UTF-8 sequence at `at` (shortest form, no surrogates, at most
-// U+10FFFF); 0 when there is none.
+// Length of the well-formed UTF-8 sequence at `at`; 0 when there is none.
 std::size_t Utf8SequenceLength(std::string_view s, std::size_t at) {
-  const auto b = static_cast<unsigned char>(s[at]);
-  if (b < 0x80) return 1;
-  std::size_t n = 0;
-  unsigned char low = 0x80, high = 0xBF;  // range of the second byte
-  if (b >= 0xC2 && b <= 0xDF) {
-    n = 2;
-  } else if (b >= 0xE0 && b <= 0xEF) {
-    n = 3;
-    if (b == 0xE0) low = 0xA0;
-    if (b == 0xED) high = 0x9F;
-  } else if (b >= 0xF0 && b <= 0xF4) {
-    n = 4;
-    if (b == 0xF0) low = 0x90;
-    if (b == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (s.size() - at < n) return 0;
-  for (std::size_t k = 1; k < n; ++k) {
-    const auto c = static_cast<unsigned char>(s[at + k]);
-    if (c < (k == 1 ? low : 0x80) || c > (k == 1 ? high : 0xBF)) return 0;
-  }
-  return n;
+  const text::Utf8Step step = text::Utf8At(s, at);
+  return step.valid ? step.bytes : 0;
 }
 
 // iconv passes some ill-formed code points through (beyond U+10FFFF, for one): each byte that

@@ -36,28 +36,21 @@ void InitCurlOnce() {
   (void)code;
 }
 
-using text::FoldAscii;
+using text::EqualsIgnoreAsciiCase;
 
 // The value of header line `line` when its name is `name` (any case); nothing otherwise.
 bool HeaderValue(std::string_view line, std::string_view name, std::string_view& value) {
-  if (line.size() <= name.size() || line[name.size()] != ':') return false;
-  for (std::size_t i = 0; i < name.size(); ++i)
-    if (FoldAscii(line[i]) != FoldAscii(name[i])) return false;
-  value = line.substr(name.size() + 1);
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!value.empty() && blank(value.front())) value.remove_prefix(1);
-  while (!value.empty() && blank(value.back())) value.remove_suffix(1);
+  if (line.size() <= name.size() || line[name.size()] != ':' ||
+      !EqualsIgnoreAsciiCase(line.substr(0, name.size()), name))
+    return false;
+  value = text::Trim(line.substr(name.size() + 1),
+                     [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; });
   return true;
 }
 
 bool ContainsIgnoreCase(std::string_view text, std::string_view word) {
-  if (word.size() > text.size()) return false;
-  for (std::size_t at = 0; at + word.size() <= text.size(); ++at) {
-    bool same = true;
-    for (std::size_t i = 0; same && i < word.size(); ++i)
-      same = FoldAscii(text[at + i]) == FoldAscii(word[i]);
-    if (same) return true;
-  }
+  for (std::size_t at = 0; at + word.size() <= text.size(); ++at)
+    if (EqualsIgnoreAsciiCase(text.substr(at, word.size()), word)) return true;
   return false;
 }
 

@@ -8,15 +8,12 @@
 namespace slp::renewer {
 namespace {
 
-using text::FoldAscii;
-
 bool IsSwitchChar(char c) { return c == '/' || c == '-'; }
 
 // Whether `argument` starts with a switch character followed by `name`.
 bool StartsWithSwitch(std::string_view argument, std::string_view name) {
-  if (argument.size() < name.size() + 1 || !IsSwitchChar(argument.front())) return false;
-  return std::equal(name.begin(), name.end(), argument.begin() + 1,
-                    [](char a, char b) { return FoldAscii(a) == FoldAscii(b); });
+  return argument.size() >= name.size() + 1 && IsSwitchChar(argument.front()) &&
+         text::EqualsIgnoreAsciiCase(argument.substr(1, name.size()), name);
 }
 
 }  // namespace

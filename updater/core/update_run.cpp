@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "platform/os/file_use.h"
+#include "platform/os/folders.h"
 #include "platform/os/processes.h"
 #include "updater/core/texts.h"
 
@@ -39,12 +40,7 @@ std::string TargetFolder(const std::string& target) {
   return slash == std::string::npos ? "" : target.substr(0, slash + 1);
 }
 
-bool ForceDirectories(const std::string& folder) {
-  if (folder.empty()) return false;
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  return std::filesystem::is_directory(folder, error);
-}
+bool ForceDirectories(const std::string& folder) { return CreateFolders(folder, 0777); }
 
 const char* Validate(const Switches& s, std::string& folder) {
   folder.clear();
@@ -52,8 +48,6 @@ const char* Validate(const Switches& s, std::string& folder) {
   if (s.sUrl.empty()) return texts::kNoUrl;
   if (s.sTarget.empty()) return texts::kNoPath;
   folder = TargetFolder(s.sTarget);
-  std::error_code error;
-  if (!folder.empty() && std::filesystem::is_directory(folder, error)) return nullptr;
   return ForceDirectories(folder) ? nullptr : texts::kNoFolder;
 }
 
