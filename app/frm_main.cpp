@@ -475,16 +475,15 @@ void TfrmMain::AskForUpdate() {
   if (alive) questionOpen_ = false;
 }
 
-std::string TfrmMain::UpdaterFileName() {
-  const std::string temp = setup_.tempDirectory ? setup_.tempDirectory() : std::string();
-  return temp.empty() ? std::string() : UpdaterFile(temp);
+std::string TfrmMain::TempDirectory() {
+  return setup_.tempDirectory ? setup_.tempDirectory() : std::string();
 }
 
 bool TfrmMain::RemoveUpdater() {
-  const std::string file = UpdaterFileName();
-  if (file.empty()) return true;
-  const bool gone = slp::RemoveUpdater(file, setup_.isProcessRunning);
-  // Nothing of ours is left to clean up: no reason to wake every second any more.
+  const std::string temp = TempDirectory();
+  // Nothing of ours is left to clean up, or there is no place it could be: no reason to wake
+  // every second any more.
+  const bool gone = temp.empty() || slp::RemoveUpdater(UpdaterFile(temp), setup_.isProcessRunning);
   if (gone) tmrRemoveUpdater->stop();
   return gone;
 }
@@ -501,9 +500,10 @@ void TfrmMain::StartUpdate() {
                DialogKind::Warning, {ModalResult::Cancel});
     return;
   }
-  const std::string file = UpdaterFileName();
-  if (file.empty()) return;
-  const std::string folder = file.substr(0, file.rfind('/') + 1);
+  const std::string temp = TempDirectory();
+  if (temp.empty()) return;
+  const std::string folder = UpdaterFolder(temp);
+  const std::string file = UpdaterFile(temp);
   if (!CreateFolders(folder, 0700)) return;
   // Without its updater the notifier stays: closing would leave the user with nothing.
   const std::string program = setup_.updaterProgram ? setup_.updaterProgram() : std::string();

@@ -172,7 +172,7 @@ class TfrmMain : public QMainWindow, private LoadEndHost {
   void StartUpdate();
   bool RemoveUpdater();
   void tmrRemoveUpdaterTimer();
-  std::string UpdaterFileName();
+  std::string TempDirectory();  // the user's, ending in "/"; empty when there is none
   void BringToFront();
 
   // Refresh scheduling.

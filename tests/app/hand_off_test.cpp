@@ -149,6 +149,14 @@ TEST_F(HandOffTest, TheNextStartRemovesTheUpdaterOnceItHasEnded) {
   EXPECT_FALSE(w.form->tmrRemoveUpdater->isActive());
 }
 
+TEST_F(HandOffTest, WithoutATemporaryDirectoryTheCleanUpRests) {
+  Window w;
+  w.temp_path.clear();
+  w.Start();
+  // Nothing could be left anywhere: the first tick is the last.
+  EXPECT_TRUE(WaitFor([&] { return !w.form->tmrRemoveUpdater->isActive(); }));
+}
+
 TEST_F(HandOffTest, ACleanUpLeavesAFolderThatHoldsSomethingElse) {
   Window w;
   const std::string file = Folder(w) + "Renewer";
