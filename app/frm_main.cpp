@@ -504,7 +504,9 @@ void TfrmMain::StartUpdate() {
   if (temp.empty()) return;
   const std::string folder = UpdaterFolder(temp);
   const std::string file = UpdaterFile(temp);
-  if (!CreateFolders(folder, 0700)) return;
+  // Ours alone: under a temporary directory that others can write to, someone else's folder
+  // of that name would let them swap the program before it starts.
+  if (!MakePrivateFolder(folder)) return;
   // Without its updater the notifier stays: closing would leave the user with nothing.
   const std::string program = setup_.updaterProgram ? setup_.updaterProgram() : std::string();
   if (program.empty() || !WriteUpdater(file, program)) return;

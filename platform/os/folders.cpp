@@ -1,6 +1,8 @@
 #include "platform/os/folders.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 
@@ -17,6 +19,21 @@ bool CreateFolders(const std::string& path, unsigned mode) {
   }
   struct stat st {};
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool MakePrivateFolder(const std::string& path) {
+  // A trailing separator would make the system follow a link of that name.
+  std::string name = path;
+  while (name.size() > 1 && name.back() == '/') name.pop_back();
+  if (mkdir(name.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  // The open descriptor is checked, not the name: no window for a swap.
+  const int fd = open(name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool ours = fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == geteuid();
+  if (ours && (st.st_mode & 07777) != 0700) ours = fchmod(fd, 0700) == 0;
+  close(fd);
+  return ours;
 }
 
 }  // namespace slp

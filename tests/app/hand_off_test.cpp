@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTimer>
@@ -98,6 +99,13 @@ TEST_F(HandOffTest, NothingStartsWhenTheUpdaterCannotBeWritten) {
        [](Window& w) { WriteText(w.temp.path().toStdString() + "/Renewer", "in the way"); }},
       {"no updater carried", [](Window& w) { w.updater_program.clear(); }},
       {"no temporary directory", [](Window& w) { w.temp_path.clear(); }},
+      {"a link where the folder should be",
+       [](Window& w) {
+         const std::string elsewhere = w.temp.path().toStdString() + "/elsewhere";
+         ASSERT_TRUE(std::filesystem::create_directory(elsewhere));
+         std::filesystem::create_directory_symlink(elsewhere,
+                                                   w.temp.path().toStdString() + "/Renewer");
+       }},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
@@ -128,6 +136,20 @@ TEST_F(HandOffTest, AnUpdaterThatCannotStartLeavesTheNotifierRunningAndNothingBe
   AcceptUpdate(w);
   ASSERT_EQ(w.opened.size(), 2u);
   EXPECT_TRUE(WaitFor([&] { return !w.form->isVisible(); }));
+}
+
+// Under a temporary directory shared with others, their folder of that name is not used.
+TEST_F(HandOffTest, AFolderOfAnotherUserIsNotWrittenInto) {
+  if (geteuid() != 0) GTEST_SKIP() << "giving a folder away needs root";
+  Window w;
+  w.Start();
+  ASSERT_TRUE(std::filesystem::create_directory(Folder(w)));
+  ASSERT_EQ(chown(Folder(w).c_str(), 4242, 4242), 0);
+  AcceptUpdate(w);
+  EXPECT_TRUE(w.opened.empty());
+  EXPECT_TRUE(std::filesystem::is_empty(Folder(w)));
+  QApplication::processEvents();
+  EXPECT_TRUE(w.form->isVisible());
 }
 
 TEST_F(HandOffTest, TheNextStartRemovesTheUpdaterOnceItHasEnded) {
