@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -271,6 +272,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
   const std::size_t slash = target.rfind('/');
   const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
   const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  // Writers of the folder take turns, so that the clean-up below never takes another
+  // writer's temporary file from under it.
+  const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir < 0) return false;
+  while (flock(dir, LOCK_EX) != 0 && errno == EINTR) {
+  }
+  const struct Unlock {
+    int fd;
+    ~Unlock() { close(fd); }  // releases the lock
+  } unlock{dir};
   std::string temp = folder + (folder.back() == '/' ? "." : "/.") + name + ".XXXXXX";
   const int fd = mkostemp(temp.data(), O_CLOEXEC);
   if (fd < 0) return false;
@@ -289,11 +300,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     unlink(temp.c_str());
     return false;
   }
-  // Make the rename itself durable; a failure here no longer loses data.
-  if (const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC); dir >= 0) {
-    fsync(dir);
-    close(dir);
-  }
+  fsync(dir);  // makes the rename itself durable; a failure here no longer loses data
   RemoveLeftoverTemporaries(folder, name);
   return true;
 }

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <climits>
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "support/os_test_support.h"
 
@@ -237,6 +239,24 @@ TEST_F(IniFileTest, RemovesTemporariesThatInterruptedWritesLeft) {
   EXPECT_EQ(Names(),
             (std::vector<std::string>{".other.ini.Ab3xZ9", ".slp.ini.Ab3x-9", ".slp.ini.folder",
                                       ".slp.ini.short", "slp.ini", "x.slp.ini.Ab3xZ9"}));
+}
+
+// Two programs saving the same settings at once (two notifiers at log-out): the clean-up of
+// one must not take the other's temporary file from under it.
+TEST_F(IniFileTest, WritersAtTheSameTimeAllSucceed) {
+  std::atomic<int> failures{0};
+  auto writer = [&](int value) {
+    for (int i = 0; i < 200; ++i)
+      if (!WriteFileAtomically(Path(), "[Sylp]\nInterval=" + std::to_string(value) + "\n"))
+        ++failures;
+  };
+  std::thread a(writer, 1), b(writer, 2);
+  a.join();
+  b.join();
+  EXPECT_EQ(failures, 0);
+  const std::string text = ReadText(Path());
+  EXPECT_TRUE(text == "[Sylp]\nInterval=1\n" || text == "[Sylp]\nInterval=2\n") << text;
+  EXPECT_EQ(Names(), std::vector<std::string>{"slp.ini"});
 }
 
 TEST_F(IniFileTest, UnwritablePlacesFailWithoutThrowing) {
