@@ -101,10 +101,12 @@ TEST(PageReleaseEndToEnd, ARefreshWhileHiddenChecksTheStreamAndReleasesItAgain) 
   struct Case {
     const char* what;
     std::function<void(TfrmMain&)> refresh;
+    long stream_requests;  // each refresh asks the service for the stream this often, no more
   };
   const Case cases[] = {
-      {"timer", [](TfrmMain& f) { QMetaObject::invokeMethod(f.tmrRefresh, "timeout"); }},
-      {"tray Refresh", [](TfrmMain& f) { f.miRefresh->trigger(); }},
+      // The stream's address with its query, then the page it redirects to.
+      {"timer", [](TfrmMain& f) { QMetaObject::invokeMethod(f.tmrRefresh, "timeout"); }, 2},
+      {"tray Refresh", [](TfrmMain& f) { f.miRefresh->trigger(); }, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -118,9 +120,14 @@ TEST(PageReleaseEndToEnd, ARefreshWhileHiddenChecksTheStreamAndReleasesItAgain) 
     // Nothing to announce (a counter falling to 0 is recorded silently): checked while
     // hidden, then released again.
     run.service.SetStreamState({"10:07", 0});
+    const size_t before = run.service.Requests().size();
     c.refresh(f);
     ASSERT_TRUE(WaitFor([&] { return f.LastNotif() == "0"; }));
     ASSERT_TRUE(Released(run));
+    const auto requests = run.service.Requests();
+    EXPECT_EQ(std::count_if(requests.begin() + static_cast<long>(before), requests.end(),
+                            [](const std::string& r) { return r.starts_with("GET /stream"); }),
+              c.stream_requests);
     EXPECT_FALSE(f.isVisible());
     EXPECT_TRUE(Log(f).isEmpty());
 
