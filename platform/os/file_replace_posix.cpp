@@ -7,6 +7,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "platform/os/file_io.h"
 #include "platform/os/file_replace.h"
 
 namespace slp {
@@ -20,19 +21,6 @@ ReplaceResult Failed(int error, FileStep step, std::string oldFileAt = "") {
   r.step = step;
   r.oldFileAt = std::move(oldFileAt);
   return r;
-}
-
-int WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    data += n;
-    size -= static_cast<std::size_t>(n);
-  }
-  return 0;
 }
 
 // Closes `fd`, keeping the first error.
@@ -67,7 +55,8 @@ int CopyAll(int in, int out) {
       return errno;
     }
     if (n == 0) return 0;
-    if (const int e = WriteAll(out, buffer, static_cast<std::size_t>(n))) return e;
+    if (const int e = WriteAll(out, std::string_view(buffer, static_cast<std::size_t>(n))))
+      return e;
   }
 }
 
@@ -126,11 +115,6 @@ int RenameStep(const std::string& from, const std::string& to, FileStep step,
   return rename(from.c_str(), to.c_str()) == 0 ? 0 : errno;
 }
 
-std::string FolderOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash + 1);
-}
-
 // A rename is only durable once its folder is flushed.
 void SyncFolder(const std::string& folder) {
   const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -169,7 +153,7 @@ int WriteNewFile(const std::string& path, std::string_view data, const FileFault
   int fd = -1;
   int error = CreatePrivate(path, fd);
   if (error != 0) return error;
-  error = WriteAll(fd, data.data(), data.size());
+  error = WriteAll(fd, data);
   error = CloseKeeping(fd, error);
   if (error != 0) unlink(path.c_str());
   return error;

@@ -13,6 +13,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "platform/os/file_io.h"
 #include "platform/os/text.h"
 
 namespace slp {
@@ -109,29 +110,6 @@ bool Has(std::string_view s, std::string_view chars) {
 }
 
 const std::string_view kBreaks("\r\n\0", 3);
-
-bool ReadWholeFile(const std::string& path, std::string& text, bool& missing) {
-  text.clear();
-  missing = false;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    missing = errno == ENOENT || errno == ENOTDIR;
-    return false;
-  }
-  char buffer[16384];
-  for (;;) {
-    const ssize_t n = read(fd, buffer, sizeof buffer);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    text.append(buffer, static_cast<std::size_t>(n));
-  }
-  close(fd);
-  return true;
-}
 
 }  // namespace
 
@@ -269,9 +247,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
     target = real;
     std::free(real);
   }
-  const std::size_t slash = target.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : target.substr(0, slash + 1);
-  const std::string name = slash == std::string::npos ? target : target.substr(slash + 1);
+  const std::string folder = FolderOf(target);
+  const std::string name = target.substr(target.rfind('/') + 1);
   // Writers of the folder take turns, so that the clean-up below never takes another
   // writer's temporary file from under it.
   const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -287,12 +264,7 @@ bool WriteFileAtomically(const std::string& path, std::string_view contents) {
   if (fd < 0) return false;
   bool ok = true;
   if (stat(target.c_str(), &st) == 0) ok = fchmod(fd, st.st_mode & 07777) == 0;
-  for (std::size_t done = 0; ok && done < contents.size();) {
-    const ssize_t n = write(fd, contents.data() + done, contents.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    ok = n > 0;
-    if (ok) done += static_cast<std::size_t>(n);
-  }
+  ok = ok && WriteAll(fd, contents) == 0;
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   ok = ok && rename(temp.c_str(), target.c_str()) == 0;

@@ -2,36 +2,22 @@
 // The processes below one process, read from /proc, and their memory.
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/os/file_io.h"
+
 namespace slp {
 
-// A file of /proc, empty when it cannot be read. A process may end between the listing
-// and the read; the read then fails with ESRCH, which a stream would throw.
+// A file of /proc, empty when it cannot be read: a process may end between the listing and
+// the read, which then fails.
 inline std::string ReadProcFile(const std::string& path) {
   std::string text;
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return text;
-  char buffer[4096];
-  for (;;) {
-    const ssize_t got = read(fd, buffer, sizeof buffer);
-    if (got > 0) {
-      text.append(buffer, static_cast<size_t>(got));
-      continue;
-    }
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) text.clear();
-    break;
-  }
-  close(fd);
-  return text;
+  bool missing = false;
+  return ReadWholeFile(path, text, missing) ? text : std::string();
 }
 
 // The parent's id of `pid`, or 0 when the process is gone.
