@@ -27,11 +27,17 @@ namespace {
 using testing::ReadText;
 using testing::WaitFor;
 
+// A window whose page is the stream, its post time recorded.
+struct OnTheStream : Window {
+  OnTheStream() {
+    Start();
+    Stream(StreamWith("09:41"));
+  }
+};
+
 TEST(OneCheckAtATime, ALoadEndDuringACheckIsHandledAfterIt) {
-  Window w;
-  w.Start();
+  OnTheStream w;  // recorded silently
   TfrmMain& f = *w.form;
-  w.Stream(StreamWith("09:41"));  // recorded silently
   ASSERT_EQ(f.LastTime(), "09:41");
 
   // While 09:55 is read, the page moves on to 10:02 and its load ends.
@@ -75,10 +81,8 @@ TEST(OneCheckAtATime, TheTimerStartsOnlyWhenTheCheckEnds) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Window w;
-    w.Start();
+    OnTheStream w;
     TfrmMain& f = *w.form;
-    w.Stream(StreamWith("09:41"));
     bool active_inside = true;
     w.fake->during_source = [&] {
       c.meanwhile(f);
@@ -106,11 +110,9 @@ TEST(OneCheckAtATime, AWindowClosedDuringTheWaitEndsAfterTheCheckWithItsSettings
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Window w;
-    w.Start();
+    OnTheStream w;
     TfrmMain& f = *w.form;
     f.spedInterval->SetValue(30);
-    w.Stream(StreamWith("09:41"));
     bool visible_inside = false;
     w.fake->during_source = [&] {
       c.close(f);
@@ -149,10 +151,8 @@ TEST(OneCheckAtATime, ARefreshAskedForDuringTheCheckRunsAfterIt) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Window w;
-    w.Start();
+    OnTheStream w;
     TfrmMain& f = *w.form;
-    w.Stream(StreamWith("09:41"));
     const size_t loads = w.fake->loaded.size();
     const int reloads = w.fake->reloads;
     size_t loads_inside = 0;
@@ -176,10 +176,8 @@ TEST(OneCheckAtATime, ARefreshAskedForDuringTheCheckRunsAfterIt) {
 TEST(OneCheckAtATime, TheUpdateQuestionWaitsForTheCheck) {
   Dialogs::ClearAnswers();
   Dialogs::ClearLastDialog();
-  Window w;
-  w.Start();
+  OnTheStream w;
   TfrmMain& f = *w.form;
-  w.Stream(StreamWith("09:41"));
   f.trycnNotify->SetTag(1);
   bool asked_inside = true;
   w.fake->during_source = [&] {
@@ -279,6 +277,17 @@ TEST(EngineFailure, EndsOnceThroughTheWindowWithCode1) {
   EXPECT_EQ(failure.ExitCode(0), 1);
 }
 
+// A window with an interval to save, which log-out's signals close as the program's do.
+struct AtLogOut : Window {
+  AtLogOut() {
+    Start();
+    form->spedInterval->SetValue(45);
+    QPointer<QWidget> window = form.get();
+    OnTerminationSignals([window] { CloseModalsThenWindow(window); });
+  }
+  ~AtLogOut() { OnTerminationSignals(nullptr); }
+};
+
 // The settings file's identity: every save writes a new file in its place.
 ino_t SavedFile(const std::string& path) {
   struct stat st {};
@@ -318,12 +327,8 @@ TEST(Termination, AWindowThatHasClosedIsNotClosedAgain) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    Window w;
-    w.Start();
+    AtLogOut w;
     TfrmMain& f = *w.form;
-    f.spedInterval->SetValue(45);
-    QPointer<QWidget> window = w.form.get();
-    OnTerminationSignals([window] { CloseModalsThenWindow(window); });
     ino_t first = 0;
     c.run(f, first);
     Settle();
@@ -332,19 +337,14 @@ TEST(Termination, AWindowThatHasClosedIsNotClosedAgain) {
     EXPECT_EQ(ReadText(f.GetIniFileName()), "[Sylp]\nInterval=45\n");
     EXPECT_NE(first, 0u);
     EXPECT_EQ(SavedFile(f.GetIniFileName()), first);  // not saved a second time
-    OnTerminationSignals(nullptr);
   }
 }
 
 TEST(Termination, ASignalClosesAnOpenBoxThenTheWindow) {
   // The update question is open for real when log-out sends SIGTERM.
   Dialogs::ClearAnswers();
-  Window w;
-  w.Start();
+  AtLogOut w;
   TfrmMain& f = *w.form;
-  f.spedInterval->SetValue(45);
-  QPointer<QWidget> window = w.form.get();
-  OnTerminationSignals([window] { CloseModalsThenWindow(window); });
   QSignalSpy updates(&f, &TfrmMain::updateStarted);
   bool box_was_open = false;
   QTimer::singleShot(0, [&] {
